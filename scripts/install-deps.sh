@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs every Debian package Kerrowvantis needs to build, run and test, and the fontconfig
+# alias that makes "宋体" a real font. Installs only what is missing; safe to run again.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev libqt6sql6-odbc
+    unixodbc-dev libsqliteodbc
+    libssl-dev zlib1g-dev libxml2-dev
+    libzint-dev libzxing-dev
+    libbenchmark-dev
+    fontconfig fonts-arphic-uming
+    gzip
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
+    sudo_cmd=(sudo)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "install-deps: installing ${missing[*]}"
+    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+alias_file=/etc/fonts/conf.d/65-kerrowvantis-songti.conf
+if ! cmp -s "$here/fontconfig/65-kerrowvantis-songti.conf" "$alias_file"; then
+    "${sudo_cmd[@]}" install -m 644 "$here/fontconfig/65-kerrowvantis-songti.conf" "$alias_file"
+fi

@@ -1,0 +1,142 @@
+#include "AppIniFile.h"
+
+#include "AppError.h"
+#include "IniDocument.h"
+#include "Util.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+QString overriddenPath;
+
+QByteArray readFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+std::optional<int> parseInteger(QString text)
+{
+    bool ok = false;
+    int value = 0;
+    if (text.size() >= 3 && (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))) {
+        // Hexadecimal takes the whole 32 bits, as a Windows integer does.
+        const uint bits = QStringView(text).mid(2).toUInt(&ok, 16);
+        value = static_cast<int>(bits);
+        if (ok && text.mid(2).startsWith(QLatin1Char('+')))
+            ok = false;
+    } else {
+        value = text.toInt(&ok, 10);
+    }
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+QString SettingsFilePath()
+{
+    if (!overriddenPath.isEmpty())
+        return overriddenPath;
+    return TUtil::GetAppDir() + QStringLiteral("Kerrowvantis.ini");
+}
+
+void SetSettingsFilePath(const QString &path)
+{
+    overriddenPath = path;
+}
+
+TAppIniFile::TAppIniFile()
+    : m_fileName(SettingsFilePath())
+{
+}
+
+TAppIniFile::TAppIniFile(const QString &fileName)
+    : m_fileName(fileName)
+{
+}
+
+QString TAppIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    return IniDocument(readFile(m_fileName)).value(section, key).value_or(defaultValue);
+}
+
+int TAppIniFile::ReadInteger(const QString &section, const QString &key, int defaultValue) const
+{
+    return parseInteger(ReadString(section, key, QString())).value_or(defaultValue);
+}
+
+bool TAppIniFile::ReadBool(const QString &section, const QString &key, bool defaultValue) const
+{
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TAppIniFile::WriteString(const QString &section, const QString &key, const QString &value)
+{
+    const auto refuse = [this] {
+        throw EIniFileError(QStringLiteral("Unable to write to %1").arg(m_fileName));
+    };
+    const QFileInfo info(m_fileName);
+    // A file without write permission for its owner is read-only, even to an administrator.
+    if (info.exists() && (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner)))
+        refuse();
+
+    IniDocument document(readFile(m_fileName));
+    document.setValue(section, key, value);
+
+    QSaveFile file(m_fileName);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(document.bytes()) != document.bytes().size()
+        || !file.commit())
+        refuse();
+}
+
+void TAppIniFile::WriteInteger(const QString &section, const QString &key, int value)
+{
+    WriteString(section, key, QString::number(value));
+}
+
+void TAppIniFile::WriteBool(const QString &section, const QString &key, bool value)
+{
+    WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+namespace Ini {
+
+QString ReadString(const QString &section, const QString &key, const QString &defaultValue)
+{
+    return TAppIniFile().ReadString(section, key, defaultValue);
+}
+
+int ReadInteger(const QString &section, const QString &key, int defaultValue)
+{
+    return TAppIniFile().ReadInteger(section, key, defaultValue);
+}
+
+bool ReadBool(const QString &section, const QString &key, bool defaultValue)
+{
+    return TAppIniFile().ReadBool(section, key, defaultValue);
+}
+
+void WriteString(const QString &section, const QString &key, const QString &value)
+{
+    TAppIniFile().WriteString(section, key, value);
+}
+
+void WriteInteger(const QString &section, const QString &key, int value)
+{
+    TAppIniFile().WriteInteger(section, key, value);
+}
+
+void WriteBool(const QString &section, const QString &key, bool value)
+{
+    TAppIniFile().WriteBool(section, key, value);
+}
+
+} // namespace Ini

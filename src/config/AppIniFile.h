@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+// Full path of the program's settings file: Kerrowvantis.ini beside the executable.
+QString SettingsFilePath();
+// Points the program at another settings file (tests); an empty path restores the default.
+void SetSettingsFilePath(const QString &path);
+
+// The settings file. Every call opens the file, acts and closes it again; a write replaces the
+// whole file through a temporary file in the same folder, so the file is never left half
+// written. Reads of a missing file, section or key give the default.
+class TAppIniFile final
+{
+public:
+    TAppIniFile();
+    explicit TAppIniFile(const QString &fileName);
+
+    const QString &FileName() const { return m_fileName; }
+
+    QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
+    // Decimal, or hexadecimal after "0x"; anything else gives the default.
+    int ReadInteger(const QString &section, const QString &key, int defaultValue) const;
+    // Any non-zero integer is true.
+    bool ReadBool(const QString &section, const QString &key, bool defaultValue) const;
+
+    // Raise EIniFileError "Unable to write to <file>" when the file cannot be written.
+    void WriteString(const QString &section, const QString &key, const QString &value);
+    void WriteInteger(const QString &section, const QString &key, int value);
+    void WriteBool(const QString &section, const QString &key, bool value);
+
+private:
+    QString m_fileName;
+};
+
+// One-call access to the program's settings file.
+namespace Ini {
+QString ReadString(const QString &section, const QString &key, const QString &defaultValue);
+int ReadInteger(const QString &section, const QString &key, int defaultValue);
+bool ReadBool(const QString &section, const QString &key, bool defaultValue);
+void WriteString(const QString &section, const QString &key, const QString &value);
+void WriteInteger(const QString &section, const QString &key, int value);
+void WriteBool(const QString &section, const QString &key, bool value);
+} // namespace Ini

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The program's one code page. Text is QString inside and GBK bytes wherever bytes matter.
+namespace Gbk {
+
+// GBK bytes of the text; every character GBK cannot hold becomes one "?".
+QByteArray encode(const QString &text);
+
+// Text of GBK bytes; byte sequences that are not GBK become U+FFFD.
+QString decode(const QByteArray &bytes);
+
+// Number of bytes the text takes in GBK.
+qsizetype byteLength(const QString &text);
+
+// The longest leading part of the bytes, at most maxBytes long, that does not cut a
+// two-byte character in half.
+QByteArray truncated(const QByteArray &bytes, qsizetype maxBytes);
+
+// True when bytes[index] opens a two-byte character (walking from the start).
+bool isLeadByte(const QByteArray &bytes, qsizetype index);
+
+} // namespace Gbk

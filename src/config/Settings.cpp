@@ -1,0 +1,241 @@
+#include "Settings.h"
+
+#include "AppIniFile.h"
+#include "Crypt.h"
+#include "Encodings.h"
+#include "MessageBoxes.h"
+#include "TimeText.h"
+#include "Util.h"
+#include "print/PDF417BarCode.h"
+
+namespace {
+
+namespace Section {
+const QString Other = QStringLiteral("Other");
+const QString Print = QStringLiteral("Print");
+const QString SBConfig = QStringLiteral("SBConfig");
+const QString DataBase = QStringLiteral("DataBase");
+const QString NetConfig = QStringLiteral("NetConfig");
+const QString PrintSet = QStringLiteral("PrintSet");
+} // namespace Section
+
+const QString DefaultTemplateName = QStringLiteral("Template_SBB");
+
+} // namespace
+
+SettingsValues &AppSettings()
+{
+    static SettingsValues values;
+    return values;
+}
+
+SellerValues &Seller()
+{
+    static SellerValues values;
+    return values;
+}
+
+QString ReadReportPath()
+{
+    return Ini::ReadString(Section::Other, QStringLiteral("ReportPath"), AppSettings().AppDir + QStringLiteral("报表"));
+}
+
+void WriteReportPath(const QString &folder)
+{
+    QString path = folder;
+    TUtil::IncludePathDelimiter(path);
+    Ini::WriteString(Section::Other, QStringLiteral("ReportPath"), path);
+}
+
+QString ReadEndTime(const Clock &clock)
+{
+    return Ini::ReadString(Section::Other, QStringLiteral("EndTime"), TimeText::dateTime(clock.now()));
+}
+
+void WriteEndTime(const QString &issueTime)
+{
+    Ini::WriteString(Section::Other, QStringLiteral("EndTime"), issueTime);
+}
+
+int ReadInterTime()
+{
+    return Ini::ReadInteger(Section::Other, QStringLiteral("InterTime"), 30);
+}
+
+void WriteInterTime(int seconds)
+{
+    Ini::WriteInteger(Section::Other, QStringLiteral("InterTime"), seconds);
+}
+
+bool ReadAutoPrint()
+{
+    return Ini::ReadBool(Section::Other, QStringLiteral("AutoPrint"), false);
+}
+
+void WriteAutoPrint(bool on)
+{
+    Ini::WriteBool(Section::Other, QStringLiteral("AutoPrint"), on);
+    AppSettings().AutoPrint = on;
+}
+
+int ReadOffX()
+{
+    return Ini::ReadInteger(Section::Print, QStringLiteral("OffX"), 0);
+}
+
+int ReadOffY()
+{
+    return Ini::ReadInteger(Section::Print, QStringLiteral("OffY"), 0);
+}
+
+int ReadSBType()
+{
+    return Ini::ReadInteger(Section::SBConfig, QStringLiteral("SBType"), BarcodeDeclaration);
+}
+
+void WriteSBType(int mode)
+{
+    Ini::WriteInteger(Section::SBConfig, QStringLiteral("SBType"), mode);
+}
+
+QString ReadDsn()
+{
+    return Ini::ReadString(Section::DataBase, QStringLiteral("DSN"), QStringLiteral("jdcxs_invoice"));
+}
+
+QString ReadUploadAction()
+{
+    return Ini::ReadString(Section::NetConfig, QStringLiteral("UploadAction"), QString());
+}
+
+QString ReadEdtPassAction()
+{
+    return Ini::ReadString(Section::NetConfig, QStringLiteral("EdtPassAction"), QString());
+}
+
+QString ReadAuthenServer()
+{
+    return Ini::ReadString(Section::NetConfig, QStringLiteral("AuthenServer"), QString());
+}
+
+void WriteAuthenServer(const QString &address)
+{
+    Ini::WriteString(Section::NetConfig, QStringLiteral("AuthenServer"), address);
+    AppSettings().AuthenServer = address;
+}
+
+int ReadRetryTimes()
+{
+    return Ini::ReadInteger(Section::NetConfig, QStringLiteral("RetryTimes"), 0);
+}
+
+void WriteRetryTimes(int times)
+{
+    Ini::WriteInteger(Section::NetConfig, QStringLiteral("RetryTimes"), times);
+    AppSettings().RetryTimes = times;
+}
+
+bool ReadAutoUpload()
+{
+    return Ini::ReadBool(Section::NetConfig, QStringLiteral("AutoUpload"), false);
+}
+
+void WriteAutoUpload(bool on)
+{
+    Ini::WriteBool(Section::NetConfig, QStringLiteral("AutoUpload"), on);
+    AppSettings().AutoUpload = on;
+}
+
+bool ReadShowInput()
+{
+    return Ini::ReadBool(Section::NetConfig, QStringLiteral("ShowInput"), false);
+}
+
+void WriteShowInput(bool on)
+{
+    Ini::WriteBool(Section::NetConfig, QStringLiteral("ShowInput"), on);
+    AppSettings().ShowInput = on;
+}
+
+QString ReadAuthenPwd()
+{
+    const QString stored = Ini::ReadString(Section::NetConfig, QStringLiteral("AuthenPwd"), QString());
+    if (stored.isEmpty()) {
+        const QString password = Seller().SellerTaxNo;
+        WriteAuthenPwd(password);
+        return password;
+    }
+    const QString hex = QString::fromLatin1(Base64Decode(stored));
+    const QString plain = TCrypt::DecryptString(hex, QString::fromLatin1(AuthenPwdKey));
+    // Drops the zero padding, and blanks at either end of the password with it.
+    qsizetype from = 0;
+    qsizetype to = plain.size();
+    while (from < to && plain[from].unicode() <= 32)
+        ++from;
+    while (to > from && plain[to - 1].unicode() <= 32)
+        --to;
+    return plain.mid(from, to - from);
+}
+
+void WriteAuthenPwd(const QString &password)
+{
+    const QString hex = TCrypt::EncryptString(password, QString::fromLatin1(AuthenPwdKey));
+    Ini::WriteString(Section::NetConfig, QStringLiteral("AuthenPwd"), Base64Encode(hex.toLatin1()));
+    AppSettings().AuthenPwd = password;
+}
+
+QString ReadPrintTemplateName()
+{
+    const QString &code = Seller().TaxAuthCode;
+    QString name = Ini::ReadString(Section::PrintSet, code.left(3), QString());
+    if (name.isEmpty())
+        name = Ini::ReadString(Section::PrintSet, code.left(5), QString());
+    return name.isEmpty() ? DefaultTemplateName : name;
+}
+
+bool LoadSettings(std::unique_ptr<TPDF417BarCode> &barcode)
+{
+    return LoadSettings(barcode, TPDF417BarCode::DefaultLibraryPath());
+}
+
+bool LoadSettings(std::unique_ptr<TPDF417BarCode> &barcode, const QString &barcodeLibraryPath)
+{
+    barcode = std::make_unique<TPDF417BarCode>(barcodeLibraryPath);
+    SettingsValues &values = AppSettings();
+    values.AppDir = TUtil::GetAppDir();
+    try {
+        values.SBType = ReadSBType();
+        if (values.SBType == BarcodeDeclaration && !barcode->LookUpEntryPoints()) {
+            ShowError(QStringLiteral("条码打印函数初始化失败！"));
+            return false;
+        }
+        values.OffX = ReadOffX();
+        values.OffY = ReadOffY();
+        values.Dsn = ReadDsn();
+        values.AuthenServer = ReadAuthenServer();
+        values.AutoUpload = ReadAutoUpload();
+        values.InterTime = ReadInterTime();
+        values.RetryTimes = ReadRetryTimes();
+        values.ShowInput = ReadShowInput();
+        values.AutoPrint = ReadAutoPrint();
+        values.UploadAction = ReadUploadAction();
+        values.EdtPassAction = ReadEdtPassAction();
+        const QString resolved = ResolveDsn(values.Dsn);
+        if (!resolved.isEmpty())
+            values.Dsn = resolved;
+    } catch (const std::exception &) {
+        return false;
+    }
+    return true;
+}
+
+QString ResolveDsn(const QString &dsn, const QStringList &sources)
+{
+    if (dsn.isEmpty())
+        return {};
+    for (const QString &source : sources) {
+        if (source.contains(dsn, Qt::CaseSensitive))
+            return source;
+    }
+    return {};
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "Clock.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class TPDF417BarCode;
+
+// The settings values the whole program reads, filled by LoadSettings at start and by the
+// writing accessors afterwards. One instance per process; tests reset it.
+struct SettingsValues {
+    QString AppDir;
+    int OffX = 0;
+    int OffY = 0;
+    QString Dsn;
+    QString AuthenServer;
+    bool AutoUpload = false;
+    int InterTime = 0;
+    int RetryTimes = 0;
+    bool ShowInput = false;
+    bool AutoPrint = false;
+    QString UploadAction;
+    QString EdtPassAction;
+    int SBType = 0;
+    QString AuthenPwd;
+};
+
+// The dealer as the invoicing database knows it.
+struct SellerValues {
+    QString SellerTaxNo;
+    QString SellerName;
+    QString TaxAuthCode;
+};
+
+SettingsValues &AppSettings();
+SellerValues &Seller();
+
+// Declaration modes (SBConfig/SBType).
+constexpr int BarcodeDeclaration = 1;
+constexpr int OnlineDeclaration = 2;
+
+// Key that enciphers the stored upload password.
+inline constexpr char AuthenPwdKey[] = "kzvw61739025";
+
+// One accessor per key and direction. Writers raise EIniFileError when the file cannot be
+// written; those that also set a settings value leave it unchanged then.
+QString ReadReportPath();
+void WriteReportPath(const QString &folder);
+QString ReadEndTime(const Clock &clock = systemClock());
+void WriteEndTime(const QString &issueTime);
+int ReadInterTime();
+void WriteInterTime(int seconds);
+bool ReadAutoPrint();
+void WriteAutoPrint(bool on);
+int ReadOffX();
+int ReadOffY();
+int ReadSBType();
+void WriteSBType(int mode);
+QString ReadDsn();
+QString ReadUploadAction();
+QString ReadEdtPassAction();
+QString ReadAuthenServer();
+void WriteAuthenServer(const QString &address);
+int ReadRetryTimes();
+void WriteRetryTimes(int times);
+bool ReadAutoUpload();
+void WriteAutoUpload(bool on);
+bool ReadShowInput();
+void WriteShowInput(bool on);
+
+// The plain upload password. An empty stored value makes the seller's taxpayer number the
+// password and stores it; a stored value that does not decode raises the decoding error.
+QString ReadAuthenPwd();
+// Stores the password enciphered and makes it the current one.
+void WriteAuthenPwd(const QString &password);
+
+// Name of the print template for the seller's tax office.
+QString ReadPrintTemplateName();
+
+// Binds the barcode library beside the program (or the one at barcodeLibraryPath) into barcode,
+// raising its error when the file cannot be loaded, then copies the settings file into
+// AppSettings(). False when a value could not be loaded.
+bool LoadSettings(std::unique_ptr<TPDF417BarCode> &barcode);
+bool LoadSettings(std::unique_ptr<TPDF417BarCode> &barcode, const QString &barcodeLibraryPath);
+
+// Names of the current user's ODBC data sources, in the order the driver manager lists them.
+QStringList ListOdbcDataSources();
+// The first of sources that contains dsn (case-sensitive); empty when none does.
+QString ResolveDsn(const QString &dsn, const QStringList &sources = ListOdbcDataSources());

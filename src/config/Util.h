@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Clock.h"
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+class QWindow;
+
+// Text, path, time-stamp, single-instance and window routines used across the program.
+// Lengths count GBK bytes, as everywhere in the program.
+class TUtil final
+{
+public:
+    TUtil() = delete;
+
+    // Adds pad in front (padLeft) or behind while the text is shorter than length bytes.
+    // An empty pad leaves the text as it is.
+    static QString PadString(const QString &text, int length, bool padLeft, const QString &pad);
+
+    // Folder of the running program, ending with a separator.
+    static QString GetAppDir();
+
+    // Takes the desktop-wide lock named name and keeps it in handle for the whole run.
+    // False only when another running copy holds it; a copy that died leaves no lock behind,
+    // and a lock that cannot be made at all counts as true.
+    static bool CreateAppMutex(const QString &name, std::unique_ptr<QLockFile> &handle);
+
+    // Appends a path separator unless the path already ends with one.
+    static void IncludePathDelimiter(QString &path);
+
+    // The clock's local time as "yyyymmddHHMMSSzzz".
+    static QString TimeStamp(const Clock &clock = systemClock());
+
+    // The part of text between the first startMarker and the first endMarker.
+    static QString TextBetween(const QString &text, const QString &startMarker, const QString &endMarker);
+    static QByteArray TextBetween(const QByteArray &text, const QByteArray &startMarker,
+                                  const QByteArray &endMarker);
+
+    // Keeps the window above all normal windows, at its current position and size.
+    static void SetTopMost(QWindow *window);
+};

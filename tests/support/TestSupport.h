@@ -1,0 +1,60 @@
+#pragma once
+
+#include "config/Clock.h"
+#include "config/MessageBoxes.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+// Records every box and answers questions from a script (No once the script runs out).
+class RecordingMessageBoxes final : public MessageBoxes
+{
+public:
+    struct Shown {
+        MessageKind kind;
+        QString text;
+    };
+
+    void show(MessageKind kind, const QString &text) override;
+    bool askYesNo(const QString &text) override;
+
+    QList<Shown> shown;
+    QList<bool> replies;
+};
+
+// A clock that says what the test wants.
+class FixedClock final : public Clock
+{
+public:
+    explicit FixedClock(const QDateTime &now)
+        : m_now(now)
+    {
+    }
+    QDateTime now() const override { return m_now; }
+    void set(const QDateTime &now) { m_now = now; }
+
+private:
+    QDateTime m_now;
+};
+
+// A settings file of the test's own in a fresh folder, with the process-wide settings and
+// seller values reset; everything is put back when it goes.
+class TempSettings final
+{
+public:
+    TempSettings();
+    ~TempSettings();
+
+    QString path() const;
+    QString folder() const { return m_dir.path(); }
+    void write(const QByteArray &bytes) const;
+    QByteArray read() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QByteArray readFileBytes(const QString &path);
+void writeFileBytes(const QString &path, const QByteArray &bytes);

@@ -1,0 +1,79 @@
+#include "config/GbkText.h"
+
+#include <QTest>
+
+class TestGbkText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("gbk");
+        QTest::newRow("ascii") << QStringLiteral("abc^123") << QByteArray("abc^123");
+        QTest::newRow("chinese") << QStringLiteral("宋体") << QByteArray("\xCB\xCE\xCC\xE5");
+        QTest::newRow("full-width punctuation") << QStringLiteral("！") << QByteArray("\xA3\xA1");
+        QTest::newRow("emoji becomes one ?") << QStringLiteral("a\U0001F600b") << QByteArray("a?b");
+        QTest::newRow("thai becomes ?") << QStringLiteral("\u0E01") << QByteArray("?");
+        QTest::newRow("lone surrogate at the end") << QString(QChar(0xD800)) << QByteArray("?");
+        QTest::newRow("lone surrogate inside") << QStringLiteral("a") + QChar(0xDC00) + QStringLiteral("b") << QByteArray("a?b");
+        QTest::newRow("empty") << QString() << QByteArray();
+    }
+
+    void encode()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, gbk);
+        QCOMPARE(Gbk::encode(text), gbk);
+        QCOMPARE(Gbk::byteLength(text), gbk.size());
+    }
+
+    void decodeRoundTrip()
+    {
+        const QString text = QStringLiteral("机动车销售统一发票 No.12 ￥");
+        QCOMPARE(Gbk::decode(Gbk::encode(text)), text);
+    }
+
+    void decodeInvalidBytesDoesNotCrash()
+    {
+        const QString text = Gbk::decode(QByteArray("a\xFF", 2));
+        QVERIFY(text.startsWith(QLatin1Char('a')));
+        QVERIFY(!Gbk::decode(QByteArray("\x81", 1)).isEmpty());
+    }
+
+    void truncatedKeepsCharactersWhole_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("max");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray mixed = Gbk::encode(QStringLiteral("a宋体"));
+        QTest::newRow("fits") << mixed << 5 << mixed;
+        QTest::newRow("cut after ascii") << mixed << 1 << QByteArray("a");
+        QTest::newRow("would cut a pair") << mixed << 2 << QByteArray("a");
+        QTest::newRow("pair boundary") << mixed << 3 << mixed.left(3);
+        QTest::newRow("second pair cut") << mixed << 4 << mixed.left(3);
+        QTest::newRow("zero") << mixed << 0 << QByteArray();
+    }
+
+    void truncatedKeepsCharactersWhole()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, max);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(Gbk::truncated(bytes, max), expected);
+    }
+
+    void leadBytesCountedFromTheStart()
+    {
+        // "\xB0\xA1" is 啊; its second byte looks like a lead byte on its own.
+        const QByteArray bytes("\xB0\xA1\xB0\xA1", 4);
+        QVERIFY(Gbk::isLeadByte(bytes, 0));
+        QVERIFY(!Gbk::isLeadByte(bytes, 1));
+        QVERIFY(Gbk::isLeadByte(bytes, 2));
+        QVERIFY(!Gbk::isLeadByte(bytes, 3));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGbkText)
+#include "tst_gbktext.moc"

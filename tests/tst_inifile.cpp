@@ -1,0 +1,225 @@
+#include "TestSupport.h"
+
+#include "config/AppError.h"
+#include "config/AppIniFile.h"
+#include "config/GbkText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+class TestIniFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QByteArray gbk(const QString &text) { return Gbk::encode(text); }
+
+private slots:
+    void readString_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        const QString none = QStringLiteral("<default>");
+        QTest::newRow("plain") << QByteArray("[Other]\r\nInterTime=45\r\n") << "Other" << "InterTime" << "45";
+        QTest::newRow("names ignore case") << QByteArray("[other]\r\nINTERTIME=45\r\n") << "Other" << "InterTime" << "45";
+        QTest::newRow("blanks trimmed") << QByteArray("  [ Other ]  \r\n \t InterTime  =   4 5 \t\r\n") << "Other" << "InterTime" << "4 5";
+        QTest::newRow("first key wins") << QByteArray("[Other]\nA=1\nA=2\n") << "Other" << "A" << "1";
+        QTest::newRow("first section wins") << QByteArray("[Other]\nA=1\n[Other]\nA=2\nB=3\n") << "Other" << "B" << none;
+        QTest::newRow("empty value is a value") << QByteArray("[Other]\nA=\n") << "Other" << "A" << "";
+        QTest::newRow("value with =") << QByteArray("[Other]\nA=b=c\n") << "Other" << "A" << "b=c";
+        QTest::newRow("missing key") << QByteArray("[Other]\nA=1\n") << "Other" << "B" << none;
+        QTest::newRow("missing section") << QByteArray("[Other]\nA=1\n") << "Print" << "A" << none;
+        QTest::newRow("key of another section") << QByteArray("[Print]\nA=1\n[Other]\n") << "Other" << "A" << none;
+        QTest::newRow("keys before any section") << QByteArray("A=1\n[Other]\n") << "Other" << "A" << none;
+        QTest::newRow("garbage lines ignored") << QByteArray("garbage\n[Other]\nnot a pair\n;A=0\nA=1\n") << "Other" << "A" << "1";
+        QTest::newRow("section with comment") << QByteArray("[Other] ; folders\nA=1\n") << "Other" << "A" << "1";
+        QTest::newRow("unclosed section") << QByteArray("[Other\nA=1\n") << "Other" << "A" << "1";
+        QTest::newRow("gbk value") << gbk(QStringLiteral("[Other]\r\nReportPath=D:\\报表\\\r\n")) << "Other" << "ReportPath" << "D:\\报表\\";
+        QTest::newRow("gbk section and key") << gbk(QStringLiteral("[打印]\r\n模板=甲\r\n")) << "打印" << "模板" << "甲";
+        QTest::newRow("invalid gbk elsewhere") << QByteArray("[Other]\nX=\xFF\xFF\x81\nA=1\n") << "Other" << "A" << "1";
+        QTest::newRow("utf-8 byte-order mark") << QByteArray("\xEF\xBB\xBF[Other]\nName=") + QStringLiteral("宋体").toUtf8() << "Other" << "Name" << "宋体";
+        QTest::newRow("old mac line ends") << QByteArray("[Other]\rA=1\rB=2") << "Other" << "B" << "2";
+        QTest::newRow("no line end at the end") << QByteArray("[Other]\nA=1") << "Other" << "A" << "1";
+        QTest::newRow("empty file") << QByteArray() << "Other" << "A" << none;
+    }
+
+    void readString()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        TempSettings settings;
+        settings.write(file);
+        QCOMPARE(TAppIniFile().ReadString(section, key, QStringLiteral("<default>")), expected);
+    }
+
+    void missingFileReadsDefaults()
+    {
+        TempSettings settings;
+        const TAppIniFile ini;
+        QVERIFY(!QFile::exists(ini.FileName()));
+        QCOMPARE(ini.ReadString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(ini.ReadInteger(QStringLiteral("Other"), QStringLiteral("A"), 30), 30);
+        QCOMPARE(ini.ReadBool(QStringLiteral("Other"), QStringLiteral("A"), true), true);
+    }
+
+    void longValuesAreCutAtACharacter()
+    {
+        TempSettings settings;
+        const QByteArray ascii(3000, 'x');
+        // 2046 bytes of ASCII, then a two-byte character straddling byte 2047.
+        const QByteArray straddling = QByteArray(2046, 'y') + gbk(QStringLiteral("税税"));
+        settings.write("[A]\nascii=" + ascii + "\nchinese=" + straddling + "\n");
+        const TAppIniFile ini;
+        QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("ascii"), {}).size(), 2047);
+        QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("chinese"), {}), QString(2046, QLatin1Char('y')));
+    }
+
+    void readInteger_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("decimal") << "45" << 45;
+        QTest::newRow("negative") << "-5" << -5;
+        QTest::newRow("hex lower") << "0x1E" << 30;
+        QTest::newRow("hex upper prefix") << "0X1e" << 30;
+        QTest::newRow("hex full width") << "0xFFFFFFFF" << -1;
+        QTest::newRow("prefix alone") << "0x" << 99;
+        QTest::newRow("bad hex") << "0xZZ" << 99;
+        QTest::newRow("letters") << "abc" << 99;
+        QTest::newRow("trailing letters") << "12abc" << 99;
+        QTest::newRow("decimal point") << "1.5" << 99;
+        QTest::newRow("too big") << "99999999999" << 99;
+        QTest::newRow("empty") << "" << 99;
+    }
+
+    void readInteger()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, expected);
+        TempSettings settings;
+        settings.write(gbk(QStringLiteral("[Other]\nN=") + value + QLatin1Char('\n')));
+        QCOMPARE(TAppIniFile().ReadInteger(QStringLiteral("Other"), QStringLiteral("N"), 99), expected);
+    }
+
+    void readBool_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("defaultValue");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("1") << "1" << false << true;
+        QTest::newRow("2 is true") << "2" << false << true;
+        QTest::newRow("0") << "0" << true << false;
+        QTest::newRow("hex zero") << "0x0" << true << false;
+        QTest::newRow("text keeps default true") << "yes" << true << true;
+        QTest::newRow("text keeps default false") << "yes" << false << false;
+    }
+
+    void readBool()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, defaultValue);
+        QFETCH(bool, expected);
+        TempSettings settings;
+        settings.write(gbk(QStringLiteral("[Other]\nB=") + value + QLatin1Char('\n')));
+        QCOMPARE(TAppIniFile().ReadBool(QStringLiteral("Other"), QStringLiteral("B"), defaultValue), expected);
+    }
+
+    void write_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("new file") << QByteArray() << "Other" << "A" << "1" << QByteArray("[Other]\r\nA=1\r\n");
+        QTest::newRow("replace keeps every other byte")
+            << QByteArray("; hand-edited\r\njunk \xFF\xFE\r\n[Other]\r\n  intertime = 30  \r\nA=1\r\n\r\n[Print]\r\nOffX=3\r\n")
+            << "OTHER" << "InterTime" << "45"
+            << QByteArray("; hand-edited\r\njunk \xFF\xFE\r\n[Other]\r\nintertime=45\r\nA=1\r\n\r\n[Print]\r\nOffX=3\r\n");
+        QTest::newRow("new key after the last line of its section")
+            << QByteArray("[Other]\r\nA=1\r\n\r\n[Print]\r\nOffX=3\r\n") << "Other" << "B" << "2"
+            << QByteArray("[Other]\r\nA=1\r\nB=2\r\n\r\n[Print]\r\nOffX=3\r\n");
+        QTest::newRow("new section at the end without final line break")
+            << QByteArray("[Other]\nA=1") << "Print" << "OffX" << "3" << QByteArray("[Other]\nA=1\n[Print]\nOffX=3\n");
+        QTest::newRow("new key in a last section without final line break")
+            << QByteArray("[Other]\r\nA=1") << "Other" << "B" << "2" << QByteArray("[Other]\r\nA=1\r\nB=2\r\n");
+        QTest::newRow("only the first of duplicate keys")
+            << QByteArray("[Other]\nA=1\nA=2\n") << "Other" << "A" << "3" << QByteArray("[Other]\nA=3\nA=2\n");
+        QTest::newRow("gbk value") << QByteArray("[Other]\r\n") << "Other" << "ReportPath" << "D:/报表/"
+                                   << QByteArray("[Other]\r\nReportPath=D:/") + gbk(QStringLiteral("报表")) + "/\r\n";
+        QTest::newRow("utf-8 file stays utf-8") << QByteArray("\xEF\xBB\xBF[Version]\nName=x\n") << "Version" << "Name" << "甲"
+                                                << QByteArray("\xEF\xBB\xBF[Version]\nName=") + QStringLiteral("甲").toUtf8() + "\n";
+        QTest::newRow("line breaks in a value") << QByteArray() << "Other" << "A" << "1\r\n[Evil]"
+                                                << QByteArray("[Other]\r\nA=1  [Evil]\r\n");
+    }
+
+    void write()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, after);
+        TempSettings settings;
+        if (!before.isEmpty())
+            settings.write(before);
+        TAppIniFile().WriteString(section, key, value);
+        QCOMPARE(settings.read(), after);
+        // Nothing but the settings file is left in its folder.
+        QCOMPARE(QDir(settings.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Kerrowvantis.ini")});
+    }
+
+    void writtenValuesReadBack()
+    {
+        TempSettings settings;
+        TAppIniFile ini;
+        ini.WriteInteger(QStringLiteral("Other"), QStringLiteral("InterTime"), 45);
+        ini.WriteBool(QStringLiteral("Other"), QStringLiteral("AutoPrint"), true);
+        ini.WriteBool(QStringLiteral("NetConfig"), QStringLiteral("AutoUpload"), false);
+        ini.WriteString(QStringLiteral("Version"), QStringLiteral("Name"), QStringLiteral("机动车销售"));
+        QCOMPARE(settings.read(), QByteArray("[Other]\r\nInterTime=45\r\nAutoPrint=1\r\n[NetConfig]\r\nAutoUpload=0\r\n[Version]\r\nName=")
+                     + gbk(QStringLiteral("机动车销售")) + "\r\n");
+        QCOMPARE(ini.ReadInteger(QStringLiteral("other"), QStringLiteral("intertime"), 0), 45);
+        QCOMPARE(ini.ReadBool(QStringLiteral("Other"), QStringLiteral("AutoPrint"), false), true);
+        QCOMPARE(ini.ReadString(QStringLiteral("Version"), QStringLiteral("Name"), {}), QStringLiteral("机动车销售"));
+    }
+
+    void readOnlyFileIsRefused()
+    {
+        TempSettings settings;
+        const QByteArray before("[Other]\r\nA=1\r\n");
+        settings.write(before);
+        QFile::setPermissions(settings.path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        try {
+            TAppIniFile().WriteString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("2"));
+            QFAIL("no error");
+        } catch (const EIniFileError &error) {
+            QCOMPARE(error.text(), QStringLiteral("Unable to write to %1").arg(settings.path()));
+        }
+        QCOMPARE(settings.read(), before);
+    }
+
+    void missingFolderIsRefused()
+    {
+        TempSettings settings;
+        const QString path = settings.folder() + QStringLiteral("/missing/Kerrowvantis.ini");
+        QVERIFY_THROWS_EXCEPTION(EIniFileError, TAppIniFile(path).WriteString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("1")));
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void oneCallAccessUsesTheProgramFile()
+    {
+        TempSettings settings;
+        Ini::WriteInteger(QStringLiteral("Print"), QStringLiteral("OffX"), -3);
+        QCOMPARE(Ini::ReadInteger(QStringLiteral("Print"), QStringLiteral("OffX"), 0), -3);
+        QCOMPARE(settings.read(), QByteArray("[Print]\r\nOffX=-3\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"

@@ -1,0 +1,138 @@
+#include "TestSupport.h"
+
+#include "config/TimeText.h"
+#include "config/Util.h"
+
+#include <QCoreApplication>
+#include <QLockFile>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+const QString LockName = QStringLiteral("KerrowvantisTest");
+}
+
+class TestUtil : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void padString_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("left");
+        QTest::addColumn<QString>("pad");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("behind to 15") << "1234" << 15 << false << "0" << "123400000000000";
+        QTest::newRow("in front") << "7" << 3 << true << "0" << "007";
+        QTest::newRow("already long enough") << "123456789012345678" << 15 << false << "0" << "123456789012345678";
+        QTest::newRow("exactly the target") << "12345" << 5 << true << "0" << "12345";
+        QTest::newRow("long pad overshoots") << "1" << 4 << false << "ab" << "1abab";
+        QTest::newRow("empty pad changes nothing") << "1" << 4 << false << "" << "1";
+        QTest::newRow("chinese counts bytes") << "税" << 4 << false << "0" << "税00";
+    }
+
+    void padString()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, length);
+        QFETCH(bool, left);
+        QFETCH(QString, pad);
+        QFETCH(QString, expected);
+        QCOMPARE(TUtil::PadString(text, length, left, pad), expected);
+    }
+
+    void textBetween_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("expected");
+        const QString reply = QStringLiteral("<Response><ResultValue>0</ResultValue><ResultMessage>成功</ResultMessage></Response>");
+        QTest::newRow("value") << reply << "<ResultValue>" << "</ResultValue>" << "0";
+        QTest::newRow("chinese message") << reply << "<ResultMessage>" << "</ResultMessage>" << "成功";
+        QTest::newRow("first markers win") << "[a][b]" << "[" << "]" << "a";
+        QTest::newRow("end only before start") << "</x>text<x>" << "<x>" << "</x>" << "";
+        QTest::newRow("end inside start marker") << "abc" << "ab" << "b" << "";
+        QTest::newRow("adjacent markers") << "<x></x>" << "<x>" << "</x>" << "";
+        QTest::newRow("start missing") << "abc</x>" << "<x>" << "</x>" << "";
+        QTest::newRow("end missing") << "<x>abc" << "<x>" << "</x>" << "";
+        QTest::newRow("equal markers") << "|a|" << "|" << "|" << "";
+        QTest::newRow("empty text") << "" << "<x>" << "</x>" << "";
+        QTest::newRow("empty start") << "<x>a</x>" << "" << "</x>" << "";
+        QTest::newRow("empty end") << "<x>a</x>" << "<x>" << "" << "";
+    }
+
+    void textBetween()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(QString, expected);
+        QCOMPARE(TUtil::TextBetween(text, start, end), expected);
+        QCOMPARE(TUtil::TextBetween(text.toUtf8(), start.toUtf8(), end.toUtf8()), expected.toUtf8());
+    }
+
+    void includePathDelimiter()
+    {
+        QString path = QStringLiteral("/data/reports");
+        TUtil::IncludePathDelimiter(path);
+        QCOMPARE(path, QStringLiteral("/data/reports/"));
+        TUtil::IncludePathDelimiter(path);
+        QCOMPARE(path, QStringLiteral("/data/reports/"));
+    }
+
+    void appDirIsTheProgramFolder()
+    {
+        const QString dir = TUtil::GetAppDir();
+        QVERIFY(dir.endsWith(QLatin1Char('/')));
+        QCOMPARE(dir, QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    }
+
+    void timeTexts()
+    {
+        const QDateTime moment(QDate(2008, 3, 5), QTime(14, 7, 9, 123));
+        const FixedClock clock(moment);
+        QCOMPARE(TUtil::TimeStamp(clock), QStringLiteral("20080305140709123"));
+        QCOMPARE(TimeText::dateTime(moment), QStringLiteral("2008-03-05 14:07:09.123"));
+        QCOMPARE(TimeText::date(moment.date()), QStringLiteral("2008-03-05"));
+        QCOMPARE(TimeText::dayStart(moment.date()), QStringLiteral("2008-03-05 00:00:00"));
+        QCOMPARE(TimeText::month(moment.date()), QStringLiteral("2008-03"));
+        QCOMPARE(TimeText::parseDateTime(QStringLiteral("2008-03-05 14:07:09.123")), moment);
+        QCOMPARE(TimeText::parseDateTime(QStringLiteral("2008-03-05 14:07:09")), QDateTime(moment.date(), QTime(14, 7, 9)));
+        QVERIFY(!TimeText::parseDateTime(QStringLiteral("05/03/2008")).isValid());
+        // Hours run 00-23 and every part keeps its leading zeros.
+        QCOMPARE(TUtil::TimeStamp(FixedClock(QDateTime(QDate(2026, 1, 2), QTime(23, 0, 0, 5)))),
+                 QStringLiteral("20260102230000005"));
+    }
+
+    void appMutexRefusesASecondHolderInTheSameProcess()
+    {
+        std::unique_ptr<QLockFile> first;
+        std::unique_ptr<QLockFile> second;
+        QVERIFY(TUtil::CreateAppMutex(LockName, first));
+        QVERIFY(first);
+        QVERIFY(!TUtil::CreateAppMutex(LockName, second));
+        first.reset();
+        QVERIFY(TUtil::CreateAppMutex(LockName, second));
+    }
+
+    void appMutexOfAKilledCopyIsNotStuck()
+    {
+        QProcess holder;
+        holder.start(QStringLiteral(LOCKHOLDER_PATH), {LockName});
+        QVERIFY(holder.waitForReadyRead(10000));
+        QCOMPARE(holder.readAllStandardOutput().trimmed(), QByteArray("locked"));
+
+        std::unique_ptr<QLockFile> handle;
+        QVERIFY(!TUtil::CreateAppMutex(LockName, handle));
+
+        holder.kill(); // no chance to unlock: the lock file stays behind
+        QVERIFY(holder.waitForFinished());
+        QVERIFY(TUtil::CreateAppMutex(LockName, handle));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUtil)
+#include "tst_util.moc"

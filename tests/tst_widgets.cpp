@@ -1,0 +1,175 @@
+#include "TestSupport.h"
+
+#include "config/ModalDialogs.h"
+#include "config/Util.h"
+#include "config/WidgetMessageBoxes.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+
+// Runs action on the modal box or dialog once it is up.
+void whenModal(std::function<void(QWidget *)> action)
+{
+    QTimer::singleShot(0, [action] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        action(QApplication::activeModalWidget());
+    });
+}
+
+class ProbeDialog : public QDialog
+{
+public:
+    ProbeDialog(QPointer<ProbeDialog> *self, QPoint *centre)
+        : m_centre(centre)
+    {
+        *self = this;
+        resize(320, 180);
+        move(0, 0); // where it would go on its own
+    }
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QDialog::showEvent(event);
+        *m_centre = frameGeometry().center();
+        QTimer::singleShot(0, this, &QDialog::accept);
+    }
+
+private:
+    QPoint *m_centre;
+};
+
+} // namespace
+
+class TestWidgets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void boxesHaveEnglishTitlesAndCaptions_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::newRow("error") << int(MessageKind::Error) << "Error" << int(QMessageBox::Critical) << QStringList{"OK"};
+        QTest::newRow("information") << int(MessageKind::Information) << "Information" << int(QMessageBox::Information) << QStringList{"OK"};
+        QTest::newRow("warning") << int(MessageKind::Warning) << "Warning" << int(QMessageBox::Warning) << QStringList{"OK"};
+        QTest::newRow("question") << int(MessageKind::Question) << "Confirm" << int(QMessageBox::Question) << QStringList{"&Yes", "&No"};
+    }
+
+    void boxesHaveEnglishTitlesAndCaptions()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, title);
+        QFETCH(int, icon);
+        QFETCH(QStringList, buttons);
+        const auto box = WidgetMessageBoxes::create(MessageKind(kind), QStringLiteral("数据库连接失败"));
+        QCOMPARE(box->windowTitle(), title);
+        QCOMPARE(box->text(), QStringLiteral("数据库连接失败"));
+        QCOMPARE(int(box->icon()), icon);
+        QStringList captions;
+        for (QAbstractButton *button : box->buttons())
+            captions << button->text();
+        captions.sort();
+        buttons.sort();
+        QCOMPARE(captions, buttons);
+    }
+
+    void askYesNo_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("yes") << "yes" << true;
+        QTest::newRow("no") << "no" << false;
+        QTest::newRow("close box") << "close" << false;
+        QTest::newRow("escape") << "escape" << false;
+    }
+
+    void askYesNo()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, expected);
+        WidgetMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        whenModal([how](QWidget *widget) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            QVERIFY(box);
+            if (how == QLatin1String("yes"))
+                box->button(QMessageBox::Yes)->click();
+            else if (how == QLatin1String("no"))
+                box->button(QMessageBox::No)->click();
+            else if (how == QLatin1String("close"))
+                box->close();
+            else
+                QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QCOMPARE(AskYesNo(QStringLiteral("确定要退出吗？")), expected);
+    }
+
+    void showErrorWaitsForOk()
+    {
+        WidgetMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        QString seen;
+        whenModal([&seen](QWidget *widget) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            QVERIFY(box);
+            seen = box->windowTitle() + QLatin1Char(':') + box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        ShowError(QStringLiteral("打印失败"));
+        QCOMPARE(seen, QStringLiteral("Error:打印失败"));
+    }
+
+    void recorderAnswersFromItsScript()
+    {
+        RecordingMessageBoxes boxes;
+        boxes.replies = {true, false};
+        ScopedMessageBoxes scope(boxes);
+        ShowInfo(QStringLiteral("保存设置成功！"));
+        ShowWarning(QStringLiteral("偏移量不能为空!"));
+        QVERIFY(AskYesNo(QStringLiteral("a")));
+        QVERIFY(!AskYesNo(QStringLiteral("b")));
+        QVERIFY(!AskYesNo(QStringLiteral("c"))); // script used up: No
+        QCOMPARE(boxes.shown.size(), 5);
+        QCOMPARE(boxes.shown[0].kind, MessageKind::Information);
+        QCOMPARE(boxes.shown[1].text, QStringLiteral("偏移量不能为空!"));
+    }
+
+    void showModalCenteredCentresFreesAndReturnsTheResult()
+    {
+        QPointer<ProbeDialog> dialog;
+        QPoint centre;
+        const int result = ShowModalCentered<ProbeDialog>(&dialog, &centre);
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(dialog.isNull());
+        const QPoint screenCentre = QGuiApplication::primaryScreen()->geometry().center();
+        QVERIFY2((centre - screenCentre).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));
+    }
+
+    void setTopMostKeepsPositionAndSize()
+    {
+        QWidget window;
+        window.setGeometry(100, 120, 300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QRect before = window.geometry();
+        TUtil::SetTopMost(window.windowHandle());
+        QVERIFY(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.geometry(), before);
+    }
+};
+
+QTEST_MAIN(TestWidgets)
+#include "tst_widgets.moc"
