@@ -20,7 +20,7 @@ QByteArray readFile(const QString &fileName)
     return file.readAll();
 }
 
-std::optional<int> parseInteger(QString text)
+std::optional<int> parseInteger(const QString &text)
 {
     bool ok = false;
     int value = 0;

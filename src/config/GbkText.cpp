@@ -23,7 +23,6 @@ bool startsLead(const QByteArray &bytes, qsizetype index)
         i += opensPair(bytes.at(i)) ? 2 : 1;
     return i == index && opensPair(bytes.at(index));
 }
-} // namespace
 
 // The converter holds back a surrogate without its partner; make it a "?" of its own.
 QString withoutLoneSurrogates(const QString &text)
@@ -37,6 +36,8 @@ QString withoutLoneSurrogates(const QString &text)
     }
     return result;
 }
+
+} // namespace
 
 QByteArray encode(const QString &text)
 {
