@@ -1,21 +1,12 @@
+#include "EntryPoint.h"
 #include "config/WidgetMessageBoxes.h"
-
-#include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvant"));
-
+    TApplication app(argc, argv);
     WidgetMessageBoxes boxes;
     SetMessageBoxes(&boxes);
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quorvant"));
-    window.resize(800, 600);
-    window.show();
-    const int result = QApplication::exec();
+    const int result = RunEntryPoint();
     SetMessageBoxes(nullptr);
     return result;
 }

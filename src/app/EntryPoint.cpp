@@ -1,0 +1,39 @@
+#include "EntryPoint.h"
+
+#include "config/ErrorDisplay.h"
+#include "config/MessageBoxes.h"
+#include "config/Util.h"
+
+#include <QLockFile>
+
+TApplication::TApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowCurrentError();
+        return false;
+    }
+}
+
+int RunEntryPoint(const MainWindowOptions &options)
+{
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Quorvant"));
+    // The main window is often hidden; closing a dialog then must not end the program.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<QLockFile> mutex; // held until the process ends
+    if (!TUtil::CreateAppMutex(QStringLiteral("KerrowvantisFSK"), mutex)) {
+        ShowWarning(QStringLiteral("Quorvant已经运行!"));
+        return 0;
+    }
+
+    TFrmMain window(options);
+    window.ShowAtStart();
+    return QApplication::exec();
+}

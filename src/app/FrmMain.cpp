@@ -1,0 +1,438 @@
+#include "FrmMain.h"
+
+#include "AppIcon.h"
+#include "FrmAbout.h"
+#include "MyTrayIcon.h"
+#include "config/ErrorDisplay.h"
+#include "config/ModalDialogs.h"
+#include "config/Settings.h"
+#include "config/TimeText.h"
+#include "entry/NumberEdit.h"
+#include "print/PDF417BarCode.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString Caption = QStringLiteral("Quorvant");
+
+int tagOf(const QAction *action)
+{
+    return action->property("Tag").toInt();
+}
+
+// Hidden when it belongs to the other declaration mode.
+bool belongsToOtherMode(const QAction *action, int mode)
+{
+    const int tag = tagOf(action);
+    return tag != TFrmMain::TagBoth && tag != mode;
+}
+
+QLabel *makeLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+void runTimer(QTimer *timer, bool on)
+{
+    if (!on)
+        timer->stop();
+    else if (!timer->isActive())
+        timer->start();
+}
+
+QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+TFrmMain::TFrmMain(const MainWindowOptions &options)
+    : m_clock(options.clock ? options.clock : &systemClock())
+{
+    setObjectName(QStringLiteral("FrmMain"));
+    CreateComponents();
+    m_trayIcon = new TMyTrayIcon(this, options.trayAvailable);
+    m_trayIcon->setObjectName(QStringLiteral("TrayIcon1"));
+    m_trayIcon->SetIcon(AppIcon());
+    m_trayIcon->SetShowHint(true);
+    m_trayIcon->SetPopupMenu(m_trayMenu);
+    m_trayIcon->SetMinimizeToTray(true);
+    m_trayIcon->SetStartMinimized(true);
+    setWindowIcon(AppIcon());
+
+    // FormCreate
+    RunGuarded([&] { InitMainWindow(options); });
+}
+
+TFrmMain::~TFrmMain() = default; // FormDestroy: the barcode library goes with m_barcode
+
+std::function<void()> TFrmMain::Guarded(void (TFrmMain::*handler)())
+{
+    return [this, handler] { RunGuarded([&] { (this->*handler)(); }); };
+}
+
+void TFrmMain::CreateComponents()
+{
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->addWidget(CreateFilterArea());
+
+    m_dsGrid1 = new QTableView(central);
+    m_dsGrid1->setObjectName(QStringLiteral("dsGrid1"));
+    m_dsGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_dsGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_dsGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(m_dsGrid1, 1);
+    setCentralWidget(central);
+
+    auto *statusBar1 = new QStatusBar(this);
+    statusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar1->setSizeGripEnabled(false);
+    QFont statusFont(QStringLiteral("宋体"));
+    statusFont.setPixelSize(16);
+    statusBar1->setFont(statusFont);
+    statusBar1->setStyleSheet(QStringLiteral("QStatusBar { color: red; }"));
+    const int widths[3] = {300, 200, 50};
+    const char *colours[3] = {"red", "blue", "red"};
+    for (int i = 0; i < 3; ++i) {
+        m_panels[i] = new QLabel(statusBar1);
+        m_panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        m_panels[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        m_panels[i]->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colours[i])));
+        if (i < 2) {
+            QFont panelFont(QStringLiteral("宋体"), 12);
+            m_panels[i]->setFont(panelFont);
+            m_panels[i]->setFixedWidth(widths[i]);
+            statusBar1->addWidget(m_panels[i]);
+        } else {
+            // The last panel takes the rest of the bar, in the bar's own font.
+            m_panels[i]->setFont(statusFont);
+            m_panels[i]->setMinimumWidth(widths[i]);
+            statusBar1->addWidget(m_panels[i], 1);
+        }
+    }
+    setStatusBar(statusBar1);
+
+    m_printTimer = new QTimer(this);
+    m_printTimer->setObjectName(QStringLiteral("PrintTimer"));
+    connect(m_printTimer, &QTimer::timeout, this, Guarded(&TFrmMain::PrintTimerTimer));
+
+    CreateMenus();
+}
+
+QWidget *TFrmMain::CreateFilterArea()
+{
+    auto *area = new QWidget(this);
+    auto *row = new QHBoxLayout(area);
+
+    m_checkBox1 = new QCheckBox(QStringLiteral("上传是否输入购车人信息"), area);
+    m_checkBox1->setObjectName(QStringLiteral("CheckBox1"));
+    connect(m_checkBox1, &QCheckBox::clicked, this, Guarded(&TFrmMain::CheckBox1Click));
+    row->addWidget(m_checkBox1);
+
+    m_lblSCZT = makeLabel(QStringLiteral("上传状态"), area);
+    m_lblSCZT->setObjectName(QStringLiteral("lblSCZT"));
+    m_cbxSCZT = new QComboBox(area);
+    m_cbxSCZT->setObjectName(QStringLiteral("cbxSCZT"));
+    m_cbxSCZT->addItems({QStringLiteral("全部"), QStringLiteral("未上传"), QStringLiteral("已上传")});
+    m_cbxSCZT->setCurrentIndex(0);
+    row->addWidget(m_lblSCZT);
+    row->addWidget(m_cbxSCZT);
+
+    const auto addDate = [&](const QString &label, const QString &name) {
+        auto *edit = new QDateEdit(area);
+        edit->setObjectName(name);
+        edit->setCalendarPopup(true);
+        row->addWidget(makeLabel(label, area));
+        row->addWidget(edit);
+        return edit;
+    };
+    m_dtpStart = addDate(QStringLiteral("起始时间"), QStringLiteral("dtpStart"));
+    m_dtpEnd = addDate(QStringLiteral("结束时间"), QStringLiteral("dtpEnd"));
+
+    const auto addNumber = [&](const QString &label, const QString &name, int maxLength) {
+        auto *edit = new TNumberEdit(area);
+        edit->setObjectName(name);
+        edit->setMaxLength(maxLength);
+        row->addWidget(makeLabel(label, area));
+        row->addWidget(edit);
+        return edit;
+    };
+    m_edtFPHM = addNumber(QStringLiteral("发票号码"), QStringLiteral("edtFPHM"), 8);
+    m_edtFPDM = addNumber(QStringLiteral("发票代码"), QStringLiteral("edtFPDM"), 12);
+
+    row->addStretch(1);
+    m_btnQry = makeButton(QStringLiteral("btnQry"), QStringLiteral("查 询"), area);
+    m_btnPrt = makeButton(QStringLiteral("btnPrt"), QStringLiteral("打 印"), area);
+    m_btnMakeReport = makeButton(QStringLiteral("btnMakeReport"), QStringLiteral("生成报表"), area);
+    m_btnPrtAdjust = makeButton(QStringLiteral("btnPrtAdjust"), QStringLiteral("打印微调"), area);
+    m_btnPrtAdjust->setVisible(false);
+    m_btnClose = makeButton(QStringLiteral("btnClose"), QStringLiteral("退 出"), area);
+    connect(m_btnClose, &QPushButton::clicked, this, Guarded(&TFrmMain::btnCloseClick));
+    for (QPushButton *button : {m_btnQry, m_btnPrt, m_btnMakeReport, m_btnPrtAdjust, m_btnClose})
+        row->addWidget(button);
+    return area;
+}
+
+QAction *TFrmMain::AddItem(QMenu *menu, const QString &caption, int tag, void (TFrmMain::*handler)())
+{
+    QAction *action = menu->addAction(caption);
+    action->setProperty("Tag", tag);
+    if (handler)
+        connect(action, &QAction::triggered, this, Guarded(handler));
+    return action;
+}
+
+void TFrmMain::CreateMenus()
+{
+    QMenuBar *mainMenu1 = menuBar();
+    mainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+
+    // The commands of the printing, upload and report windows are connected where those live.
+    QMenu *file = mainMenu1->addMenu(QStringLiteral("文件"));
+    AddItem(file, QStringLiteral("设置打印间隔"), BarcodeDeclaration);
+    AddItem(file, QStringLiteral("上传参数设置"), OnlineDeclaration);
+    AddItem(file, QStringLiteral("修改上传密码"), OnlineDeclaration);
+    m_itemSBType = AddItem(file, QStringLiteral("设置申报方式"), TagBoth);
+    AddItem(file, QStringLiteral("退出"), TagBoth, &TFrmMain::btnCloseClick);
+
+    QMenu *print = mainMenu1->addMenu(QStringLiteral("打印申报表"));
+    AddItem(print, QStringLiteral("查询"), TagBoth);
+    m_itemPrint = AddItem(print, QStringLiteral("打印申报表"), BarcodeDeclaration);
+    AddItem(print, QStringLiteral("打印微调"), BarcodeDeclaration);
+    m_itemAutoPrint = AddItem(print, QStringLiteral("自动打印申报表"), BarcodeDeclaration, &TFrmMain::N12Click);
+    m_itemAutoPrint->setCheckable(true);
+    m_itemManualEntry = AddItem(print, QStringLiteral("手工输入申报表"), BarcodeDeclaration);
+
+    QMenu *reports = mainMenu1->addMenu(QStringLiteral("生成报表"));
+    AddItem(reports, QStringLiteral("生成机动车销售月报表"), TagBoth);
+    AddItem(reports, QStringLiteral("生成电子申报数据"), TagBoth);
+    AddItem(reports, QStringLiteral("生成上报数据"), TagBoth);
+
+    QMenu *upload = mainMenu1->addMenu(QStringLiteral("上传数据"));
+    upload->menuAction()->setProperty("Tag", OnlineDeclaration);
+    m_itemAutoUpload = AddItem(upload, QStringLiteral("自动上传数据"), OnlineDeclaration, &TFrmMain::N24Click);
+    m_itemAutoUpload->setCheckable(true);
+    m_itemManualUpload = AddItem(upload, QStringLiteral("手工上传数据"), OnlineDeclaration);
+
+    QMenu *help = mainMenu1->addMenu(QStringLiteral("帮助"));
+    AddItem(help, QStringLiteral("帮助"), TagBoth, &TFrmMain::N15Click);
+    AddItem(help, QStringLiteral("关于"), TagBoth, &TFrmMain::N10Click);
+
+    m_popupMenu1 = new QMenu(this);
+    m_popupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    AddItem(m_popupMenu1, QStringLiteral("导出"), BarcodeDeclaration);
+    m_contextUpload = AddItem(m_popupMenu1, QStringLiteral("手工上传"), OnlineDeclaration);
+    AddItem(m_popupMenu1, QStringLiteral("退出"), TagBoth);
+
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName(QStringLiteral("PopupMenu"));
+    AddItem(m_trayMenu, QStringLiteral("打开主窗口"), TagBoth, &TFrmMain::MenuItem1Click);
+    AddItem(m_trayMenu, QStringLiteral("帮助"), TagBoth, &TFrmMain::N15Click);
+    AddItem(m_trayMenu, QStringLiteral("关于"), TagBoth, &TFrmMain::N10Click);
+    AddItem(m_trayMenu, QStringLiteral("退出"), TagBoth, &TFrmMain::btnCloseClick);
+}
+
+void TFrmMain::InitMainWindow(const MainWindowOptions &options)
+{
+    // 1. The program's date conventions.
+    for (QDateEdit *edit : {m_dtpStart, m_dtpEnd})
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+
+    // 2. The window always covers exactly the screen.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        setFixedSize(screen->geometry().size());
+        move(screen->geometry().topLeft());
+    }
+
+    // 3, 4. Today in the date range; automatic work only takes invoices issued from now on.
+    const QDateTime now = m_clock->now();
+    m_dtpStart->setDate(now.date());
+    m_dtpEnd->setDate(now.date());
+    WriteEndTime(TimeText::dateTime(now));
+
+    // 5. Raises when the barcode library file is missing: nothing below runs then.
+    if (options.barcodeLibraryPath.isEmpty())
+        LoadSettings(m_barcode);
+    else
+        LoadSettings(m_barcode, options.barcodeLibraryPath);
+
+    ApplyDeclarationMode();
+    m_itemAutoPrint->setChecked(AppSettings().AutoPrint);
+    RefreshAutoState();
+
+    if (AppSettings().Dsn.isEmpty())
+        return;
+    // The connection, the seller's details, the upload password and the buyer-details table
+    // follow here once the invoicing database is reachable.
+}
+
+void TFrmMain::ApplyDeclarationMode()
+{
+    const int mode = AppSettings().SBType;
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_checkBox1, m_lblSCZT, m_cbxSCZT})
+        widget->setVisible(mode == OnlineDeclaration);
+
+    for (QAction *top : menuBar()->actions()) {
+        if (belongsToOtherMode(top, mode))
+            top->setVisible(false);
+        if (QMenu *menu = top->menu()) {
+            for (QAction *item : menu->actions())
+                item->setVisible(!belongsToOtherMode(item, mode));
+        }
+    }
+    for (QAction *item : m_popupMenu1->actions())
+        item->setVisible(!belongsToOtherMode(item, mode));
+
+    setWindowTitle(Caption);
+    m_trayIcon->SetHint(windowTitle());
+
+    if (mode == BarcodeDeclaration) {
+        m_btnPrt->setText(QStringLiteral("打  印"));
+        m_btnMakeReport->setVisible(true);
+        m_btnPrtAdjust->setVisible(true);
+    } else {
+        m_btnPrt->setText(QStringLiteral("上  传"));
+        m_btnMakeReport->setVisible(true);
+        m_btnPrtAdjust->setVisible(false);
+        SetPanelText(2, QStringLiteral("绿色已经上传，黄色未上传"));
+    }
+
+    m_itemManualEntry->setVisible(false);
+    m_itemSBType->setVisible(false);
+}
+
+void TFrmMain::RefreshAutoState()
+{
+    SettingsValues &values = AppSettings();
+    m_printTimer->setInterval(values.InterTime * 1000);
+
+    if (values.SBType == BarcodeDeclaration) {
+        WriteAutoPrint(m_itemAutoPrint->isChecked());
+        const bool on = values.AutoPrint;
+        runTimer(m_printTimer, on);
+        m_btnPrt->setEnabled(!on);
+        m_itemPrint->setEnabled(!on);
+        SetPanelText(0, on ? QStringLiteral("当前状态：自动打印申报表") : QStringLiteral("当前状态：手工打印申报表"));
+    } else if (values.SBType == OnlineDeclaration) {
+        m_checkBox1->setChecked(values.ShowInput);
+        m_itemAutoUpload->setChecked(values.AutoUpload);
+        const bool on = values.AutoUpload;
+        m_itemManualUpload->setEnabled(!on);
+        m_contextUpload->setEnabled(!on);
+        m_btnPrt->setEnabled(!on);
+        runTimer(m_printTimer, on);
+        WriteAutoUpload(values.AutoUpload);
+        WriteShowInput(values.ShowInput);
+        SetPanelText(0, on ? QStringLiteral("当前状态：自动上传申报数据") : QStringLiteral("当前状态：手工上传申报数据"));
+    }
+}
+
+void TFrmMain::ShowAtStart()
+{
+    // Without a notification area a hidden window could never be reached.
+    if (m_trayIcon->KeepOwnerHiddenAtStart())
+        hide();
+    else
+        MenuItem1Click();
+}
+
+void TFrmMain::SetAutomaticSteps(std::function<void()> printStep, std::function<void()> uploadStep)
+{
+    m_autoPrintStep = std::move(printStep);
+    m_autoUploadStep = std::move(uploadStep);
+}
+
+QString TFrmMain::PanelText(int panel) const
+{
+    return m_panels[panel]->text();
+}
+
+void TFrmMain::SetPanelText(int panel, const QString &text)
+{
+    m_panels[panel]->setText(text);
+}
+
+void TFrmMain::closeEvent(QCloseEvent *event)
+{
+    // FormClose: closing the main window ends the program. Nothing here ever refuses, so a
+    // log-off or shut-down is never held up.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TFrmMain::btnCloseClick()
+{
+    close();
+}
+
+void TFrmMain::N12Click()
+{
+    AppSettings().AutoPrint = m_itemAutoPrint->isChecked();
+    RefreshAutoState();
+}
+
+void TFrmMain::N24Click()
+{
+    AppSettings().AutoUpload = m_itemAutoUpload->isChecked();
+    RefreshAutoState();
+}
+
+void TFrmMain::CheckBox1Click()
+{
+    AppSettings().ShowInput = m_checkBox1->isChecked();
+    RefreshAutoState();
+}
+
+void TFrmMain::PrintTimerTimer()
+{
+    const auto &step = AppSettings().SBType == BarcodeDeclaration ? m_autoPrintStep
+        : AppSettings().SBType == OnlineDeclaration               ? m_autoUploadStep
+                                                                  : std::function<void()>();
+    if (step)
+        step();
+}
+
+void TFrmMain::N15Click()
+{
+    // The help file is optional: when it is missing or nothing opens it, nothing is said.
+    const QString help = AppSettings().AppDir + QStringLiteral("Help.chm");
+    if (QFile::exists(help))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+void TFrmMain::N10Click()
+{
+    ShowModalCentered<TfrmAbout>(windowTitle());
+}
+
+void TFrmMain::MenuItem1Click()
+{
+    setWindowState(windowState() | Qt::WindowMaximized);
+    m_trayIcon->RestoreMainWindow();
+    showMaximized();
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "config/Clock.h"
+
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QTimer;
+class TMyTrayIcon;
+class TNumberEdit;
+class TPDF417BarCode;
+
+// What the main window takes from outside; the defaults are the real program's.
+struct MainWindowOptions {
+    QString barcodeLibraryPath;   // empty: the library beside the program
+    const Clock *clock = nullptr; // null: the system clock
+    bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+};
+
+// The main window: a query form over the invoices with the menus, buttons and status texts of
+// the declaration mode in force, and the timer that drives automatic printing or uploading.
+class TFrmMain final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int TagBoth = 0;
+
+    explicit TFrmMain(const MainWindowOptions &options = MainWindowOptions());
+    ~TFrmMain() override;
+
+    // Menu items, context items and buttons of the current declaration mode.
+    void ApplyDeclarationMode();
+    // Timer, switches and status text after start-up and after each automatic switch changes.
+    void RefreshAutoState();
+
+    // Leaves the window hidden in the notification area, or shows it where there is none.
+    void ShowAtStart();
+
+    // The automatic printing and upload steps the timer dispatches to.
+    void SetAutomaticSteps(std::function<void()> printStep, std::function<void()> uploadStep);
+
+    TMyTrayIcon *TrayIcon1() const { return m_trayIcon; }
+    QTimer *PrintTimer() const { return m_printTimer; }
+    QMenu *PopupMenu1() const { return m_popupMenu1; }
+    QMenu *TrayMenu() const { return m_trayMenu; }
+    QString PanelText(int panel) const;
+    const TPDF417BarCode *BarCode() const { return m_barcode.get(); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void CreateComponents();
+    QWidget *CreateFilterArea();
+    void CreateMenus();
+    QAction *AddItem(QMenu *menu, const QString &caption, int tag, void (TFrmMain::*handler)() = nullptr);
+    void InitMainWindow(const MainWindowOptions &options);
+    void SetPanelText(int panel, const QString &text);
+    // Runs the handler through the program-wide error display.
+    std::function<void()> Guarded(void (TFrmMain::*handler)());
+
+    void btnCloseClick();
+    void N12Click();
+    void N24Click();
+    void CheckBox1Click();
+    void PrintTimerTimer();
+    void N15Click();
+    void N10Click();
+    void MenuItem1Click();
+
+    const Clock *m_clock;
+    std::unique_ptr<TPDF417BarCode> m_barcode;
+    std::function<void()> m_autoPrintStep;
+    std::function<void()> m_autoUploadStep;
+
+    QCheckBox *m_checkBox1 = nullptr;
+    QLabel *m_lblSCZT = nullptr;
+    QComboBox *m_cbxSCZT = nullptr;
+    QDateEdit *m_dtpStart = nullptr;
+    QDateEdit *m_dtpEnd = nullptr;
+    TNumberEdit *m_edtFPHM = nullptr;
+    TNumberEdit *m_edtFPDM = nullptr;
+    QPushButton *m_btnQry = nullptr;
+    QPushButton *m_btnPrt = nullptr;
+    QPushButton *m_btnMakeReport = nullptr;
+    QPushButton *m_btnPrtAdjust = nullptr;
+    QPushButton *m_btnClose = nullptr;
+    QTableView *m_dsGrid1 = nullptr;
+    QLabel *m_panels[3] = {};
+    QMenu *m_popupMenu1 = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    QAction *m_itemPrint = nullptr;      // 打印申报表 inside the menu of the same name
+    QAction *m_itemAutoPrint = nullptr;  // 自动打印申报表
+    QAction *m_itemManualEntry = nullptr; // 手工输入申报表
+    QAction *m_itemSBType = nullptr;     // 设置申报方式
+    QAction *m_itemAutoUpload = nullptr; // 自动上传数据
+    QAction *m_itemManualUpload = nullptr; // 手工上传数据
+    QAction *m_contextUpload = nullptr;  // 手工上传
+    QTimer *m_printTimer = nullptr;
+    TMyTrayIcon *m_trayIcon = nullptr;
+};

@@ -1,0 +1,113 @@
+#include "NumberEdit.h"
+
+#include <QFocusEvent>
+#include <QFont>
+#include <QKeyEvent>
+#include <QLabel>
+
+namespace {
+
+// The character the key would type, or a null QChar for keys that type none. Ctrl with a
+// letter is a shortcut (paste among them) however the platform fills in the text; Ctrl+Alt
+// is AltGr, which does type.
+QChar typedCharacter(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier))
+        return {};
+    const QString text = event->text();
+    return text.size() == 1 ? text.front() : QChar();
+}
+
+} // namespace
+
+TNumberEdit::TNumberEdit(QWidget *parent)
+    : TEditEx(parent)
+{
+    setFont(QFont(QStringLiteral("宋体"), 10));
+}
+
+void TNumberEdit::SetInputType(TNumberEditType type)
+{
+    m_inputType = type;
+}
+
+QWidget *TNumberEdit::HintWindow() const
+{
+    return m_hint;
+}
+
+bool TNumberEdit::accepts(QChar typed) const
+{
+    const QString current = text();
+    // Where the typed character lands: the start of a selection replaces it.
+    const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
+    if (typed == QLatin1Char('-') && (current.isEmpty() || caret == 0))
+        return true;
+    if (typed == QLatin1Char('.') && m_inputType == tFloat && !current.contains(QLatin1Char('.')))
+        return true;
+    // Only printable ASCII is policed; blanks, control keys and Chinese text pass.
+    const char16_t code = typed.unicode();
+    return code < u'!' || code > u'~' || (code >= u'0' && code <= u'9');
+}
+
+void TNumberEdit::keyPressEvent(QKeyEvent *event)
+{
+    const QChar typed = typedCharacter(event);
+    if (!typed.isNull() && !accepts(typed)) {
+        event->accept();
+        showHint();
+        return;
+    }
+    TEditEx::keyPressEvent(event);
+}
+
+void TNumberEdit::keyReleaseEvent(QKeyEvent *event)
+{
+    TEditEx::keyReleaseEvent(event);
+    freeHint();
+}
+
+void TNumberEdit::focusOutEvent(QFocusEvent *event)
+{
+    freeHint();
+    // Switching to another window or opening the context menu does not leave the field.
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        QString value = text();
+        if (value.startsWith(QLatin1Char('.')))
+            value.prepend(QLatin1Char('0'));
+        if (value.endsWith(QLatin1Char('.')))
+            value.append(QLatin1Char('0'));
+        if (value != text()) {
+            // Completing the number is not an edit of its own; the user's edit stays one.
+            const bool modified = isModified();
+            setText(value);
+            setModified(modified);
+        }
+    }
+    // After the completion, so editingFinished() sees the finished number.
+    TEditEx::focusOutEvent(event);
+}
+
+void TNumberEdit::showHint()
+{
+    if (!m_hint) {
+        m_hint = new QLabel(QStringLiteral("只能输入数字！"), this, Qt::ToolTip);
+        m_hint->setObjectName(QStringLiteral("NumberEditHint"));
+        m_hint->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_hint->setBackgroundRole(QPalette::ToolTipBase);
+        m_hint->setForegroundRole(QPalette::ToolTipText);
+        m_hint->setAutoFillBackground(true);
+        m_hint->setFont(font());
+    }
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    m_hint->setGeometry(QRect(origin + QPoint(5, 20), QSize(112, 16)));
+    m_hint->show();
+}
+
+void TNumberEdit::freeHint()
+{
+    delete m_hint;
+    m_hint = nullptr;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "EditEx.h"
+
+class QLabel;
+
+enum TNumberEditType { tInt, tFloat };
+
+// A field for a whole or decimal number. Typed keys other than digits, a leading "-" and,
+// for decimals, one "." are refused with a short hint under the field; blanks, control keys
+// and Chinese characters pass. Leaving the field completes a bare "." to "0.0".
+// Pasted text and input-method commits are not typed keys and are taken as they are.
+class TNumberEdit final : public TEditEx
+{
+    Q_OBJECT
+    Q_PROPERTY(TNumberEditType InputType READ InputType WRITE SetInputType)
+
+public:
+    explicit TNumberEdit(QWidget *parent = nullptr);
+
+    TNumberEditType InputType() const { return m_inputType; }
+    void SetInputType(TNumberEditType type);
+
+    // The hint about a refused key while it is up, else nullptr.
+    QWidget *HintWindow() const;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    bool accepts(QChar typed) const;
+    void showHint();
+    void freeHint();
+
+    TNumberEditType m_inputType = tInt;
+    QLabel *m_hint = nullptr; // child window, so it goes with the field
+};

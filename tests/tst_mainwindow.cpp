@@ -1,0 +1,469 @@
+#include "TestSupport.h"
+
+#include "app/EntryPoint.h"
+#include "app/FrmAbout.h"
+#include "app/FrmMain.h"
+#include "app/MyTrayIcon.h"
+#include "config/AppError.h"
+#include "config/AppIniFile.h"
+#include "config/GbkText.h"
+#include "config/Settings.h"
+#include "entry/NumberEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString Dll = QStringLiteral(BARCODEDLL_PATH);
+const QDateTime StartTime(QDate(2026, 12, 10), QTime(10, 15, 0, 250));
+
+// Every visible menu item as "menu/item", in menu order.
+QStringList visibleMenuItems(const QMenuBar *bar)
+{
+    QStringList items;
+    for (const QAction *top : bar->actions()) {
+        if (!top->isVisible() || !top->menu())
+            continue;
+        for (const QAction *item : top->menu()->actions()) {
+            if (item->isVisible())
+                items << top->text() + QLatin1Char('/') + item->text();
+        }
+    }
+    return items;
+}
+
+QStringList visibleItems(const QMenu *menu)
+{
+    QStringList items;
+    for (const QAction *item : menu->actions()) {
+        if (item->isVisible())
+            items << item->text();
+    }
+    return items;
+}
+
+QAction *findItem(const QMenuBar *bar, const QString &path)
+{
+    const QStringList parts = path.split(QLatin1Char('/'));
+    for (QAction *top : bar->actions()) {
+        if (top->text() != parts[0] || !top->menu())
+            continue;
+        for (QAction *item : top->menu()->actions()) {
+            if (item->text() == parts[1])
+                return item;
+        }
+    }
+    return nullptr;
+}
+
+// A window as the program makes it, on a settings file of the test's own.
+struct Fixture {
+    explicit Fixture(const QByteArray &ini = {}, bool trayAvailable = true)
+        : clock(StartTime)
+    {
+        if (!ini.isEmpty())
+            settings.write(ini);
+        MainWindowOptions options;
+        options.barcodeLibraryPath = Dll;
+        options.clock = &clock;
+        options.trayAvailable = trayAvailable;
+        window = std::make_unique<TFrmMain>(options);
+    }
+
+    template <class T>
+    T *find(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString ini(const char *section, const char *key) const
+    {
+        return TAppIniFile().ReadString(QString::fromLatin1(section), QString::fromLatin1(key), QStringLiteral("<none>"));
+    }
+
+    TempSettings settings;
+    RecordingMessageBoxes boxes;
+    ScopedMessageBoxes scope{boxes};
+    FixedClock clock;
+    std::unique_ptr<TFrmMain> window;
+};
+
+const QStringList CommonItems{"文件/退出", "打印申报表/查询", "生成报表/生成机动车销售月报表", "生成报表/生成电子申报数据",
+                              "生成报表/生成上报数据", "帮助/帮助", "帮助/关于"};
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+// Throws from inside event delivery, past any handler guard.
+class ThrowingObject : public QObject
+{
+public:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::User)
+            throw AppError(QStringLiteral("处理失败"));
+        return QObject::event(event);
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void modeShaping_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("modeItems");
+        QTest::addColumn<QStringList>("contextItems");
+        QTest::addColumn<QString>("prtCaption");
+        QTest::addColumn<bool>("prtEnabled");
+        QTest::addColumn<bool>("adjustVisible");
+        QTest::addColumn<bool>("filterVisible");
+        QTest::addColumn<QStringList>("disabledItems");
+        QTest::addColumn<QString>("panel0");
+        QTest::addColumn<QString>("panel2");
+        QTest::addColumn<bool>("timerRuns");
+        QTest::addColumn<int>("interval");
+
+        const QStringList barcodeItems{"文件/设置打印间隔", "打印申报表/打印申报表", "打印申报表/打印微调", "打印申报表/自动打印申报表"};
+        const QStringList onlineItems{"文件/上传参数设置", "文件/修改上传密码", "上传数据/自动上传数据", "上传数据/手工上传数据"};
+        QTest::newRow("barcode, manual")
+            << QByteArray() << barcodeItems << QStringList{"导出", "退出"} << "打  印" << true << true << false
+            << QStringList() << "当前状态：手工打印申报表" << "" << false << 30000;
+        QTest::newRow("barcode, automatic")
+            << QByteArray("[Other]\nAutoPrint=1\nInterTime=45\n") << barcodeItems << QStringList{"导出", "退出"} << "打  印"
+            << false << true << false << QStringList{"打印申报表/打印申报表"} << "当前状态：自动打印申报表" << "" << true << 45000;
+        QTest::newRow("online, manual")
+            << QByteArray("[SBConfig]\nSBType=2\n[Other]\nAutoPrint=1\n") << onlineItems << QStringList{"手工上传", "退出"}
+            << "上  传" << true << false << true << QStringList() << "当前状态：手工上传申报数据"
+            << "绿色已经上传，黄色未上传" << false << 30000;
+        QTest::newRow("online, automatic")
+            << QByteArray("[SBConfig]\nSBType=2\n[NetConfig]\nAutoUpload=1\nShowInput=1\n") << onlineItems
+            << QStringList{"手工上传", "退出"} << "上  传" << false << false << true
+            << QStringList{"上传数据/手工上传数据", "手工上传"} << "当前状态：自动上传申报数据" << "绿色已经上传，黄色未上传" << true
+            << 30000;
+    }
+
+    void modeShaping()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, modeItems);
+        QFETCH(QStringList, contextItems);
+        QFETCH(QString, prtCaption);
+        QFETCH(bool, prtEnabled);
+        QFETCH(bool, adjustVisible);
+        QFETCH(bool, filterVisible);
+        QFETCH(QStringList, disabledItems);
+        QFETCH(QString, panel0);
+        QFETCH(QString, panel2);
+        QFETCH(bool, timerRuns);
+        QFETCH(int, interval);
+
+        Fixture f(ini);
+        TFrmMain &w = *f.window;
+        QVERIFY(f.boxes.shown.isEmpty());
+        QCOMPARE(sorted(visibleMenuItems(w.menuBar())), sorted(CommonItems + modeItems));
+        QCOMPARE(visibleItems(w.PopupMenu1()), contextItems);
+        auto *btnPrt = f.find<QPushButton>("btnPrt");
+        QCOMPARE(btnPrt->text(), prtCaption);
+        QCOMPARE(btnPrt->isEnabled(), prtEnabled);
+        QCOMPARE(f.find<QPushButton>("btnPrtAdjust")->isVisibleTo(&w), adjustVisible);
+        QVERIFY(f.find<QPushButton>("btnMakeReport")->isVisibleTo(&w));
+        for (const char *name : {"CheckBox1", "lblSCZT", "cbxSCZT"})
+            QCOMPARE(f.find<QWidget>(name)->isVisibleTo(&w), filterVisible);
+
+        QStringList disabled;
+        for (const QString &item : CommonItems + modeItems) {
+            if (!findItem(w.menuBar(), item)->isEnabled())
+                disabled << item;
+        }
+        for (QAction *item : w.PopupMenu1()->actions()) {
+            if (item->isVisible() && !item->isEnabled())
+                disabled << item->text();
+        }
+        QCOMPARE(disabled, disabledItems);
+
+        QCOMPARE(w.PanelText(0), panel0);
+        QCOMPARE(w.PanelText(2), panel2);
+        QCOMPARE(w.PrintTimer()->isActive(), timerRuns);
+        QCOMPARE(w.PrintTimer()->interval(), interval);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvant"));
+        QCOMPARE(w.TrayIcon1()->ToolTip(), QStringLiteral("Quorvant"));
+    }
+
+    void startUpWritesTheBookmarkAndTheSwitches()
+    {
+        Fixture barcode;
+        QCOMPARE(barcode.ini("Other", "EndTime"), QStringLiteral("2026-12-10 10:15:00.250"));
+        QCOMPARE(barcode.ini("Other", "AutoPrint"), QStringLiteral("0"));
+        QCOMPARE(barcode.ini("NetConfig", "AutoUpload"), QStringLiteral("<none>"));
+        QCOMPARE(barcode.find<QDateEdit>("dtpStart")->date(), StartTime.date());
+        QCOMPARE(barcode.find<QDateEdit>("dtpEnd")->text(), QStringLiteral("2026-12-10"));
+
+        Fixture online("[SBConfig]\nSBType=2\n[NetConfig]\nShowInput=1\n");
+        QCOMPARE(online.ini("NetConfig", "AutoUpload"), QStringLiteral("0"));
+        QCOMPARE(online.ini("NetConfig", "ShowInput"), QStringLiteral("1"));
+        QVERIFY(online.find<QCheckBox>("CheckBox1")->isChecked());
+    }
+
+    void automaticPrintingSwitch()
+    {
+        Fixture f;
+        TFrmMain &w = *f.window;
+        QAction *autoPrint = findItem(w.menuBar(), QStringLiteral("打印申报表/自动打印申报表"));
+        QAction *printItem = findItem(w.menuBar(), QStringLiteral("打印申报表/打印申报表"));
+        auto *btnPrt = f.find<QPushButton>("btnPrt");
+
+        autoPrint->trigger();
+        QVERIFY(AppSettings().AutoPrint);
+        QCOMPARE(f.ini("Other", "AutoPrint"), QStringLiteral("1"));
+        QVERIFY(w.PrintTimer()->isActive());
+        QVERIFY(!btnPrt->isEnabled() && !printItem->isEnabled());
+        QCOMPARE(w.PanelText(0), QStringLiteral("当前状态：自动打印申报表"));
+
+        autoPrint->trigger();
+        QVERIFY(!AppSettings().AutoPrint);
+        QCOMPARE(f.ini("Other", "AutoPrint"), QStringLiteral("0"));
+        QVERIFY(!w.PrintTimer()->isActive());
+        QVERIFY(btnPrt->isEnabled() && printItem->isEnabled());
+        QCOMPARE(w.PanelText(0), QStringLiteral("当前状态：手工打印申报表"));
+    }
+
+    void automaticUploadSwitches()
+    {
+        Fixture f("[SBConfig]\nSBType=2\n[Other]\nInterTime=0x3C\n");
+        TFrmMain &w = *f.window;
+        QAction *autoUpload = findItem(w.menuBar(), QStringLiteral("上传数据/自动上传数据"));
+        autoUpload->trigger();
+        QCOMPARE(f.ini("NetConfig", "AutoUpload"), QStringLiteral("1"));
+        QVERIFY(w.PrintTimer()->isActive());
+        QCOMPARE(w.PrintTimer()->interval(), 60000);
+        QVERIFY(!f.find<QPushButton>("btnPrt")->isEnabled());
+
+        QTest::mouseClick(f.find<QCheckBox>("CheckBox1"), Qt::LeftButton);
+        QVERIFY(AppSettings().ShowInput);
+        QCOMPARE(f.ini("NetConfig", "ShowInput"), QStringLiteral("1"));
+
+        autoUpload->trigger();
+        QCOMPARE(f.ini("NetConfig", "AutoUpload"), QStringLiteral("0"));
+        QVERIFY(!w.PrintTimer()->isActive());
+        QCOMPARE(w.PanelText(0), QStringLiteral("当前状态：手工上传申报数据"));
+    }
+
+    void timerDispatchesByMode_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("prints");
+        QTest::addColumn<int>("uploads");
+        QTest::newRow("barcode") << QByteArray() << 1 << 0;
+        QTest::newRow("online") << QByteArray("[SBConfig]\nSBType=2\n") << 0 << 1;
+    }
+
+    void timerDispatchesByMode()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, prints);
+        QFETCH(int, uploads);
+        Fixture f(ini);
+        int printed = 0;
+        int uploaded = 0;
+        f.window->SetAutomaticSteps([&] { ++printed; }, [&] { ++uploaded; });
+        f.window->PrintTimer()->setSingleShot(true);
+        f.window->PrintTimer()->start(0);
+        QTRY_COMPARE(printed + uploaded, 1);
+        QCOMPARE(printed, prints);
+        QCOMPARE(uploaded, uploads);
+    }
+
+    void errorInAHandlerIsShownAndTheProgramGoesOn()
+    {
+        Fixture f;
+        f.window->SetAutomaticSteps([] { throw EIniFileError(QStringLiteral("Unable to write to x.ini")); }, {});
+        f.window->PrintTimer()->setSingleShot(true);
+        f.window->PrintTimer()->start(0);
+        QTRY_COMPARE(f.boxes.shown.size(), 1);
+        QCOMPARE(f.boxes.shown[0].kind, MessageKind::Error);
+        QCOMPARE(f.boxes.shown[0].text, QStringLiteral("Unable to write to x.ini"));
+        // The window still answers.
+        findItem(f.window->menuBar(), QStringLiteral("打印申报表/自动打印申报表"))->trigger();
+        QVERIFY(f.window->PrintTimer()->isActive());
+        QCOMPARE(f.boxes.shown.size(), 1);
+    }
+
+    void errorThatEscapesAHandlerIsShownByTheApplication()
+    {
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        ThrowingObject object;
+        QEvent event(QEvent::User);
+        QCOMPARE(QCoreApplication::sendEvent(&object, &event), false);
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text, QStringLiteral("处理失败"));
+    }
+
+    void missingBarcodeLibraryLeavesTheDesignTimeWindow()
+    {
+        TempSettings settings;
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        MainWindowOptions options;
+        options.barcodeLibraryPath = settings.folder() + QStringLiteral("/libBarcodedll.so");
+        TFrmMain w(options);
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].kind, MessageKind::Error);
+        QCOMPARE(boxes.shown[0].text, QStringLiteral("找不到动态库Barcodedll.dll"));
+        // Nothing after the settings ran: no shaping, no switches, no data source.
+        QCOMPARE(w.findChild<QPushButton *>(QStringLiteral("btnPrt"))->text(), QStringLiteral("打 印"));
+        QVERIFY(findItem(w.menuBar(), QStringLiteral("文件/设置申报方式"))->isVisible());
+        QCOMPARE(w.PanelText(0), QString());
+        QVERIFY(!w.PrintTimer()->isActive());
+        QCOMPARE(AppSettings().Dsn, QString());
+        QCOMPARE(TAppIniFile().ReadString(QStringLiteral("Other"), QStringLiteral("AutoPrint"), QStringLiteral("<none>")),
+                 QStringLiteral("<none>"));
+        QVERIFY(w.BarCode() == nullptr);
+    }
+
+    void invoiceFiltersTakeDigitsOnly()
+    {
+        Fixture f;
+        auto *number = f.find<TNumberEdit>("edtFPHM");
+        auto *code = f.find<TNumberEdit>("edtFPDM");
+        QVERIFY(number && code);
+        QTest::keyClicks(number, QStringLiteral("12a345678901"));
+        QCOMPARE(number->text(), QStringLiteral("12345678"));
+        QTest::keyClicks(code, QStringLiteral("1320-00000001"));
+        QCOMPARE(code->text(), QStringLiteral("132000000001"));
+    }
+
+    void windowCoversTheScreen()
+    {
+        Fixture f;
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(f.window->size(), screen.size());
+        QCOMPARE(f.window->minimumSize(), f.window->maximumSize());
+    }
+
+    void trayMenuAndHint()
+    {
+        Fixture f;
+        TMyTrayIcon *tray = f.window->TrayIcon1();
+        QCOMPARE(visibleItems(f.window->TrayMenu()), (QStringList{"打开主窗口", "帮助", "关于", "退出"}));
+        QCOMPARE(tray->PopupMenu(), f.window->TrayMenu());
+        tray->SetHint(QString(200, QLatin1Char('x')));
+        QCOMPARE(tray->ToolTip().size(), TMyTrayIcon::MaxHintLength);
+        tray->SetShowHint(false);
+        QCOMPARE(tray->ToolTip(), QString());
+    }
+
+    void trayMouseActions()
+    {
+        Fixture f;
+        TMyTrayIcon *tray = f.window->TrayIcon1();
+        QSignalSpy clicks(tray, &TMyTrayIcon::OnClick);
+        QSignalSpy doubleClicks(tray, &TMyTrayIcon::OnDblClick);
+
+        tray->SetEnabled(false);
+        tray->HandleActivation(QSystemTrayIcon::Trigger);
+        tray->HandleActivation(QSystemTrayIcon::DoubleClick);
+        QCOMPARE(clicks.count() + doubleClicks.count(), 0);
+
+        tray->SetEnabled(true);
+        tray->HandleActivation(QSystemTrayIcon::Trigger);
+        QCOMPARE(clicks.count(), 1);
+        // No default item in the tray menu: a double click opens nothing.
+        tray->HandleActivation(QSystemTrayIcon::DoubleClick);
+        QCOMPARE(doubleClicks.count(), 1);
+        QVERIFY(!f.window->isVisible());
+        QVERIFY(f.boxes.shown.isEmpty());
+    }
+
+    void openFromTheTrayAndMinimiseBack()
+    {
+        Fixture f;
+        TFrmMain &w = *f.window;
+        w.ShowAtStart();
+        QVERIFY(!w.isVisible());
+        f.window->TrayMenu()->actions().at(0)->trigger(); // 打开主窗口
+        QVERIFY(w.isVisible());
+        QVERIFY(w.windowState() & Qt::WindowMaximized);
+        w.setWindowState(w.windowState() | Qt::WindowMinimized);
+        QTRY_VERIFY(!w.isVisible());
+    }
+
+    void withoutANotificationAreaTheWindowStaysReachable()
+    {
+        Fixture f({}, false);
+        TFrmMain &w = *f.window;
+        w.ShowAtStart();
+        QVERIFY(w.isVisible());
+        w.setWindowState(w.windowState() | Qt::WindowMinimized);
+        QTest::qWait(50);
+        QVERIFY(w.isVisible());
+    }
+
+    void aboutBox()
+    {
+        Fixture f(QStringLiteral("[Version]\nVer=2.0.0.1\nName=某汽车销售有限公司\n").toUtf8().replace("某汽车销售有限公司", Gbk::encode(QStringLiteral("某汽车销售有限公司"))));
+        QStringList lines;
+        QString title;
+        bool onTop = false;
+        QTimer::singleShot(0, [&] {
+            auto *about = qobject_cast<TfrmAbout *>(QApplication::activeModalWidget());
+            QVERIFY(about);
+            title = about->windowTitle();
+            onTop = about->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            for (int i = 0; i < 3; ++i)
+                lines << about->Line(i);
+            about->accept();
+        });
+        findItem(f.window->menuBar(), QStringLiteral("帮助/关于"))->trigger();
+        QCOMPARE(title, QStringLiteral("关于"));
+        QVERIFY(onTop);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QStringLiteral("Quorvant"));
+        QVERIFY2(QRegularExpression(QStringLiteral("^Version 2\\.0\\.0\\.1  \\(Build \\d{6}-\\d{6}\\)$")).match(lines[1]).hasMatch(),
+                 qPrintable(lines[1]));
+        QVERIFY(lines[2].contains(QStringLiteral("某汽车销售有限公司")));
+        QCOMPARE(TfrmAbout::VersionLine(QStringLiteral("1.1.0.0"), QDateTime(QDate(2026, 12, 1), QTime(9, 5, 7))),
+                 QStringLiteral("Version 1.1.0.0  (Build 261201-090507)"));
+    }
+
+    void helpWithoutAHelpFileSaysNothing()
+    {
+        Fixture f;
+        findItem(f.window->menuBar(), QStringLiteral("帮助/帮助"))->trigger();
+        QVERIFY(f.boxes.shown.isEmpty());
+    }
+
+    void closeButtonClosesTheWindow()
+    {
+        Fixture f;
+        f.window->show();
+        QTest::mouseClick(f.find<QPushButton>("btnClose"), Qt::LeftButton);
+        QVERIFY(!f.window->isVisible());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    TApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
