@@ -10,4 +10,18 @@ if [ "${SANITIZE:-0}" = 1 ]; then
 else
     "$top/scripts/build.sh"
 fi
+
+# A PostgreSQL cluster of the tests' own, so the database tests also run against a server.
+pgdir=$(mktemp -d /tmp/kerrowvantis-pg.XXXXXX)
+port=54329
+while (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null; do port=$((port + 1)); done
+if "$top/scripts/pg-test-cluster.sh" start "$pgdir" "$port" >"$pgdir.log" 2>&1; then
+    export KV_PG_PORT=$port
+    trap '"$top/scripts/pg-test-cluster.sh" stop "$pgdir"; rm -f "$pgdir.log"' EXIT
+else
+    echo "test.sh: COULD NOT START the PostgreSQL test cluster; its database cases are skipped:" >&2
+    cat "$pgdir.log" >&2
+    rm -rf "$pgdir" "$pgdir.log"
+fi
+
 ctest --test-dir "${BUILD_DIR:-$top/build}" --output-on-failure --parallel "$(nproc)"

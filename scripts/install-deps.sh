@@ -8,7 +8,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev libqt6sql6-odbc
-    unixodbc-dev libsqliteodbc
+    unixodbc-dev libsqliteodbc odbc-postgresql postgresql
     libssl-dev zlib1g-dev libxml2-dev
     libzint-dev libzxing-dev
     libbenchmark-dev

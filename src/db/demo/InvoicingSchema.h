@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class TJdcConnection;
+
+// The invoicing program's tables as the demo database and the tests make them: the invoice
+// table bdjdcxstyfp with every column this program reads, and the seller table qtcyxxxhdw.
+
+enum class IssueTimeColumn { DateTime, Text }; // kpsj as a date-time column or as text
+
+// Drops the two tables and the buyer-details table where they exist, then creates the two.
+void CreateInvoicingTables(TJdcConnection &connection, IssueTimeColumn kpsj = IssueTimeColumn::DateTime);
+
+struct DemoSeller {
+    QString nsrsbh, xhdwmc, zgswjgdm, zgswjgmc;
+};
+void InsertSeller(TJdcConnection &connection, const DemoSeller &seller);
+
+// One invoice row. Values are texts; jshj and zzsse are decimal texts ("170000.00").
+struct DemoInvoice {
+    QString jddm, jdhm, kprq, kpsj, fpbz = QStringLiteral("0");
+    QString ghdw, sfzhm, fdjhm, cd, cjhm, cpxh, jshj, zzsse, zzssl, dw, xcrs;
+    QString nsrsbh, xhdwmc, zgswjg_dm, dz, dh, khyh, zh;
+    QString cllx, hgzs, jkzmsh, sjdh, bz, kpr, zfrq, zfsj, zfr, tpdm, tphm;
+};
+void InsertInvoice(TJdcConnection &connection, const DemoInvoice &invoice);

@@ -1,0 +1,59 @@
+#include "TestDatabase.h"
+
+#include "TestSupport.h"
+#include "db/demo/InvoicingSchema.h"
+
+#include <QFile>
+#include <QTest>
+
+QString BackendName(Backend backend)
+{
+    return backend == Backend::SQLite ? QStringLiteral("sqlite") : QStringLiteral("postgresql");
+}
+
+QString TestDatabase::Unavailable(Backend backend)
+{
+    if (backend == Backend::PostgreSQL && qEnvironmentVariableIsEmpty("KV_PG_PORT"))
+        return QStringLiteral("no PostgreSQL test cluster (KV_PG_PORT is not set; ./test.sh starts one)");
+    return {};
+}
+
+void RegisterTestDataSource(const QString &name, const QString &body)
+{
+    const QString path = qEnvironmentVariable("ODBCINI");
+    if (path.isEmpty())
+        qFatal("ODBCINI is not set: the tests must not touch the user's own ODBC file");
+    QString text = QString::fromUtf8(readFileBytes(path));
+    // Drop an earlier section of the same name.
+    const QString header = QLatin1Char('[') + name + QLatin1Char(']');
+    if (const qsizetype start = text.indexOf(header); start >= 0) {
+        qsizetype end = text.indexOf(QLatin1String("\n["), start + 1);
+        text.remove(start, end < 0 ? text.size() - start : end + 1 - start);
+    }
+    text += header + QLatin1Char('\n') + body + QLatin1Char('\n');
+    writeFileBytes(path, text.toUtf8());
+}
+
+TestDatabase::TestDatabase(Backend backend, bool issueTimeAsText)
+    : m_backend(backend)
+{
+    if (backend == Backend::SQLite) {
+        m_dsn = QStringLiteral("kvtest_sqlite");
+        RegisterTestDataSource(m_dsn, QStringLiteral("Driver=SQLite3\nDatabase=%1\nTimeout=2000\n")
+                                          .arg(m_dir.filePath(QStringLiteral("invoicing.db"))));
+    } else {
+        m_dsn = QStringLiteral("kvtest_pg");
+        RegisterTestDataSource(m_dsn, QStringLiteral("Driver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%1\n"
+                                                     "Database=kvtest\nUsername=kv\nPassword=\n")
+                                          .arg(qEnvironmentVariable("KV_PG_PORT")));
+    }
+    m_connection.Open(m_dsn);
+    CreateInvoicingTables(m_connection, issueTimeAsText ? IssueTimeColumn::Text : IssueTimeColumn::DateTime);
+}
+
+void AddBackendRows()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::newRow("sqlite") << Backend::SQLite;
+    QTest::newRow("postgresql") << Backend::PostgreSQL;
+}
