@@ -1,3 +1,4 @@
+#include "TestDatabase.h"
 #include "TestSupport.h"
 
 #include "app/EntryPoint.h"
@@ -8,6 +9,8 @@
 #include "config/AppIniFile.h"
 #include "config/GbkText.h"
 #include "config/Settings.h"
+#include "db/InvoiceGridModel.h"
+#include "db/demo/InvoicingSchema.h"
 #include "entry/NumberEdit.h"
 
 #include <QCheckBox>
@@ -19,6 +22,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -71,8 +75,8 @@ struct Fixture {
     explicit Fixture(const QByteArray &ini = {}, bool trayAvailable = true)
         : clock(StartTime)
     {
-        if (!ini.isEmpty())
-            settings.write(ini);
+        // No data source unless the test names one: the window then makes no connection.
+        settings.write(ini.contains("[DataBase]") ? ini : "[DataBase]\r\nDSN=\r\n" + ini);
         MainWindowOptions options;
         options.barcodeLibraryPath = Dll;
         options.clock = &clock;
@@ -448,6 +452,90 @@ private slots:
         Fixture f;
         findItem(f.window->menuBar(), QStringLiteral("帮助/帮助"))->trigger();
         QVERIFY(f.boxes.shown.isEmpty());
+    }
+
+    void startUpPreparesTheDatabase_data() { AddBackendRows(); }
+    void startUpPreparesTheDatabase()
+    {
+        QFETCH(Backend, backend);
+        if (const QString why = TestDatabase::Unavailable(backend); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        TestDatabase db(backend);
+        InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
+                                       QStringLiteral("13205810000"), QStringLiteral("某某税务分局")});
+        for (const char *number : {"00000001", "00000002"}) {
+            DemoInvoice v;
+            v.jddm = QStringLiteral("132000000001");
+            v.jdhm = QString::fromLatin1(number);
+            v.kprq = QStringLiteral("2026-12-10 09:00:00");
+            v.kpsj = QStringLiteral("2026-12-10 09:00:00.000");
+            v.jshj = QStringLiteral("100000");
+            v.zzsse = QStringLiteral("14529.91");
+            InsertInvoice(db.connection(), v);
+        }
+        Fixture f("[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n[SBConfig]\r\nSBType=2\r\n");
+        QVERIFY2(f.boxes.shown.isEmpty(), f.boxes.shown.isEmpty() ? "" : qPrintable(f.boxes.shown[0].text));
+        QVERIFY(!f.window->StartupEnded());
+        QCOMPARE(Seller().SellerTaxNo, QStringLiteral("110101200801010"));
+        QCOMPARE(AppSettings().AuthenPwd, QStringLiteral("110101200801010"));
+        QVERIFY(db.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive));
+        QVERIFY(f.window->TrayIcon1()->Enabled());
+
+        f.window->show(); // showing the window lists today's invoices
+        QCOMPARE(f.window->PanelText(1), QStringLiteral("  共查询到2条记录!"));
+        QCOMPARE(f.window->GridModel()->Cell(0, InvoiceGridModel::colTotal), QStringLiteral("100000.00"));
+        QCOMPARE(f.window->Grid()->currentIndex().row(), 0);
+        // Online declaration colours the rows: none of them is uploaded yet.
+        const QVariant colour = f.window->GridModel()->data(f.window->GridModel()->index(0, 1), Qt::BackgroundRole);
+        QCOMPARE(colour.value<QBrush>().color(), QGuiApplication::palette().color(QPalette::ToolTipBase));
+
+        // The context menu attached while there was a row, then the list emptied: it is refused.
+        QTest::mousePress(f.window->Grid()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        f.find<QComboBox>("cbxSCZT")->setCurrentIndex(2); // 已上传
+        QTest::mouseClick(f.find<QPushButton>("btnQry"), Qt::LeftButton);
+        QCOMPARE(f.window->PanelText(1), QStringLiteral("  共查询到0条记录!"));
+        emit f.window->Grid()->customContextMenuRequested(QPoint(5, 5));
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QCOMPARE(f.boxes.shown[0].text, QStringLiteral("没有要导出的信息！"));
+        // Right-clicking an empty grid attaches nothing, so nothing is said.
+        QTest::mousePress(f.window->Grid()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        emit f.window->Grid()->customContextMenuRequested(QPoint(5, 5));
+        QCOMPARE(f.boxes.shown.size(), 1);
+
+        f.find<QDateEdit>("dtpStart")->setDate(QDate(2026, 12, 11));
+        QTest::mouseClick(f.find<QPushButton>("btnQry"), Qt::LeftButton);
+        QCOMPARE(f.boxes.shown.size(), 2);
+        QCOMPARE(f.boxes.shown[1].text, QStringLiteral("起始日期不能大于截止日期！"));
+    }
+
+    void startUpThatEndsTheProgram_data()
+    {
+        QTest::addColumn<QByteArray>("dsn");
+        QTest::addColumn<bool>("withSeller");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no such data source") << QByteArray("kv_missing") << true << int(MessageKind::Error)
+                                             << "数据库连接失败，请检查是否安装机动车开票软件！";
+        QTest::newRow("no seller") << QByteArray("kvtest_sqlite") << false << int(MessageKind::Warning)
+                                   << "请先设置机动车开票软件的企业基本信息！";
+    }
+
+    void startUpThatEndsTheProgram()
+    {
+        QFETCH(QByteArray, dsn);
+        QFETCH(bool, withSeller);
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        TestDatabase db(Backend::SQLite);
+        if (withSeller)
+            InsertSeller(db.connection(), {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
+        Fixture f("[DataBase]\r\nDSN=" + dsn + "\r\n");
+        QVERIFY(f.window->StartupEnded());
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QCOMPARE(int(f.boxes.shown[0].kind), kind);
+        QVERIFY2(f.boxes.shown[0].text.startsWith(text), qPrintable(f.boxes.shown[0].text));
+        QVERIFY(f.window->TrayIcon1()->Enabled());
+        QVERIFY(!db.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive));
     }
 
     void closeButtonClosesTheWindow()

@@ -34,6 +34,8 @@ int RunEntryPoint(const MainWindowOptions &options)
     }
 
     TFrmMain window(options);
+    if (window.StartupEnded())
+        return 0;
     window.ShowAtStart();
     return QApplication::exec();
 }

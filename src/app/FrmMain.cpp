@@ -3,15 +3,23 @@
 #include "AppIcon.h"
 #include "FrmAbout.h"
 #include "MyTrayIcon.h"
+#include "config/AppError.h"
 #include "config/ErrorDisplay.h"
+#include "config/MessageBoxes.h"
 #include "config/ModalDialogs.h"
 #include "config/Settings.h"
 #include "config/TimeText.h"
+#include "db/BuyerDetails.h"
+#include "db/InvoiceGridModel.h"
+#include "db/InvoiceQuery.h"
+#include "db/JdcConnection.h"
+#include "db/SellerDetails.h"
 #include "entry/NumberEdit.h"
 #include "print/PDF417BarCode.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
@@ -22,6 +30,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -72,6 +81,7 @@ QPushButton *makeButton(const QString &name, const QString &caption, QWidget *pa
 
 TFrmMain::TFrmMain(const MainWindowOptions &options)
     : m_clock(options.clock ? options.clock : &systemClock())
+    , m_jdc(std::make_unique<TJdcConnection>())
 {
     setObjectName(QStringLiteral("FrmMain"));
     CreateComponents();
@@ -103,9 +113,7 @@ void TFrmMain::CreateComponents()
 
     m_dsGrid1 = new QTableView(central);
     m_dsGrid1->setObjectName(QStringLiteral("dsGrid1"));
-    m_dsGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_dsGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_dsGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpGrid();
     layout->addWidget(m_dsGrid1, 1);
     setCentralWidget(central);
 
@@ -142,6 +150,47 @@ void TFrmMain::CreateComponents()
     connect(m_printTimer, &QTimer::timeout, this, Guarded(&TFrmMain::PrintTimerTimer));
 
     CreateMenus();
+}
+
+void TFrmMain::SetUpGrid()
+{
+    m_gridModel = new InvoiceGridModel(this);
+    m_dsGrid1->setModel(m_gridModel);
+    m_dsGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_dsGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_dsGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_dsGrid1->setWordWrap(false);
+
+    QFont body(QStringLiteral("宋体"));
+    body.setPixelSize(14);
+    m_dsGrid1->setFont(body);
+    QFont heading(QStringLiteral("宋体"));
+    heading.setPixelSize(12);
+    QHeaderView *columns = m_dsGrid1->horizontalHeader();
+    columns->setFont(heading);
+    columns->setDefaultAlignment(Qt::AlignCenter);
+    columns->setFixedHeight(20);
+    // Fixed row heights: a hundred thousand rows are never measured one by one.
+    QHeaderView *rows = m_dsGrid1->verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(18);
+    rows->setMinimumWidth(23);
+    rows->setFont(heading);
+    for (int column = 0; column < InvoiceGridModel::ColumnCount; ++column) {
+        const InvoiceGridModel::Column &info = InvoiceGridModel::ColumnAt(column);
+        m_dsGrid1->setColumnWidth(column, info.width);
+        m_dsGrid1->setColumnHidden(column, info.hidden);
+    }
+
+    QPalette palette = m_dsGrid1->palette();
+    palette.setColor(QPalette::Highlight, QColor(0, 0, 128)); // navy
+    palette.setColor(QPalette::HighlightedText, palette.color(QPalette::Window));
+    m_dsGrid1->setPalette(palette);
+
+    m_dsGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_dsGrid1->viewport()->installEventFilter(this);
+    connect(m_dsGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &position) { RunGuarded([&] { PopupMenu1Popup(position); }); });
 }
 
 QWidget *TFrmMain::CreateFilterArea()
@@ -192,6 +241,7 @@ QWidget *TFrmMain::CreateFilterArea()
     m_btnPrtAdjust = makeButton(QStringLiteral("btnPrtAdjust"), QStringLiteral("打印微调"), area);
     m_btnPrtAdjust->setVisible(false);
     m_btnClose = makeButton(QStringLiteral("btnClose"), QStringLiteral("退 出"), area);
+    connect(m_btnQry, &QPushButton::clicked, this, Guarded(&TFrmMain::btnQryClick));
     connect(m_btnClose, &QPushButton::clicked, this, Guarded(&TFrmMain::btnCloseClick));
     for (QPushButton *button : {m_btnQry, m_btnPrt, m_btnMakeReport, m_btnPrtAdjust, m_btnClose})
         row->addWidget(button);
@@ -221,7 +271,7 @@ void TFrmMain::CreateMenus()
     AddItem(file, QStringLiteral("退出"), TagBoth, &TFrmMain::btnCloseClick);
 
     QMenu *print = mainMenu1->addMenu(QStringLiteral("打印申报表"));
-    AddItem(print, QStringLiteral("查询"), TagBoth);
+    AddItem(print, QStringLiteral("查询"), TagBoth, &TFrmMain::btnQryClick);
     m_itemPrint = AddItem(print, QStringLiteral("打印申报表"), BarcodeDeclaration);
     AddItem(print, QStringLiteral("打印微调"), BarcodeDeclaration);
     m_itemAutoPrint = AddItem(print, QStringLiteral("自动打印申报表"), BarcodeDeclaration, &TFrmMain::N12Click);
@@ -287,8 +337,36 @@ void TFrmMain::InitMainWindow(const MainWindowOptions &options)
 
     if (AppSettings().Dsn.isEmpty())
         return;
-    // The connection, the seller's details, the upload password and the buyer-details table
-    // follow here once the invoicing database is reachable.
+    PrepareDatabase();
+}
+
+void TFrmMain::PrepareDatabase()
+{
+    try {
+        m_jdc->Open(AppSettings().Dsn);
+    } catch (const AppError &error) {
+        ShowError(QStringLiteral("数据库连接失败，请检查是否安装机动车开票软件！") + error.text());
+        m_startupEnded = true;
+        return;
+    }
+
+    // The tray ignores the operator while the seller is read, and answers again afterwards even
+    // when the read fails.
+    m_trayIcon->SetEnabled(false);
+    bool sellerLoaded = false;
+    try {
+        sellerLoaded = LoadSellerDetails(*m_jdc);
+    } catch (...) {
+        m_trayIcon->SetEnabled(true);
+        throw;
+    }
+    m_trayIcon->SetEnabled(true);
+    if (!sellerLoaded) {
+        m_startupEnded = true;
+        return;
+    }
+    AppSettings().AuthenPwd = ReadAuthenPwd();
+    EnsureBuyerTable(*m_jdc);
 }
 
 void TFrmMain::ApplyDeclarationMode()
@@ -310,6 +388,7 @@ void TFrmMain::ApplyDeclarationMode()
 
     setWindowTitle(Caption);
     m_trayIcon->SetHint(windowTitle());
+    m_gridModel->SetUploadColours(mode == OnlineDeclaration);
 
     if (mode == BarcodeDeclaration) {
         m_btnPrt->setText(QStringLiteral("打  印"));
@@ -375,6 +454,82 @@ QString TFrmMain::PanelText(int panel) const
 void TFrmMain::SetPanelText(int panel, const QString &text)
 {
     m_panels[panel]->setText(text);
+}
+
+void TFrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        RunGuarded([this] { FormShow(); });
+}
+
+void TFrmMain::FormShow()
+{
+    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)));
+}
+
+void TFrmMain::btnQryClick()
+{
+    m_btnQry->setFocus();
+    if (m_dtpEnd->date() < m_dtpStart->date()) {
+        ShowWarning(QStringLiteral("起始日期不能大于截止日期！"));
+        m_dtpStart->setFocus();
+        return;
+    }
+    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)));
+}
+
+void TFrmMain::QueryInvoices(const QString &startBound, const QString &endBound, const QString &invoiceCode,
+                             const QString &invoiceNumber)
+{
+    InvoiceFilter filter;
+    filter.startBound = startBound;
+    filter.endBound = endBound;
+    filter.invoiceCode = m_edtFPDM->text();
+    filter.invoiceNumber = m_edtFPHM->text();
+    filter.declarationMode = AppSettings().SBType;
+    filter.uploadState = static_cast<InvoiceFilter::UploadState>(m_cbxSCZT->currentIndex());
+    QSqlQuery query = m_jdc->Query(InvoiceListStatement(filter));
+    m_gridModel->Load(query);
+
+    int row = 0;
+    if (!invoiceCode.isEmpty() && !invoiceNumber.isEmpty())
+        row = std::max(0, m_gridModel->FindInvoice(invoiceCode, invoiceNumber));
+    if (m_gridModel->rowCount() > 0) {
+        // The first visible column: the check-box column is hidden.
+        const QModelIndex current = m_gridModel->index(row, InvoiceGridModel::colBuyer);
+        m_dsGrid1->setCurrentIndex(current);
+        m_dsGrid1->selectRow(row);
+        if (isActiveWindow())
+            m_dsGrid1->setFocus();
+    }
+    SetPanelText(1, QStringLiteral("  共查询到%1条记录!").arg(m_gridModel->rowCount()));
+}
+
+bool TFrmMain::HasCurrentRow() const
+{
+    return m_dsGrid1->currentIndex().isValid() && m_gridModel->rowCount() > 0;
+}
+
+bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // dsGrid1MouseDown: the right button attaches the context menu only to a grid with a row.
+    if (watched == m_dsGrid1->viewport() && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+        m_gridMenuAttached = HasCurrentRow();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFrmMain::PopupMenu1Popup(const QPoint &position)
+{
+    if (!m_gridMenuAttached)
+        return;
+    if (!HasCurrentRow()) {
+        ShowWarning(QStringLiteral("没有要导出的信息！"));
+        m_gridMenuAttached = false;
+        return;
+    }
+    m_popupMenu1->popup(m_dsGrid1->viewport()->mapToGlobal(position));
 }
 
 void TFrmMain::closeEvent(QCloseEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/Clock.h"
+#include "db/PrintRecord.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
@@ -17,6 +18,8 @@ class QMenu;
 class QPushButton;
 class QTableView;
 class QTimer;
+class InvoiceGridModel;
+class TJdcConnection;
 class TMyTrayIcon;
 class TNumberEdit;
 class TPDF417BarCode;
@@ -47,6 +50,13 @@ public:
 
     // Leaves the window hidden in the notification area, or shows it where there is none.
     void ShowAtStart();
+    // True when start-up ended the program (no database, no seller): the window is not shown.
+    bool StartupEnded() const { return m_startupEnded; }
+
+    // Lists the invoices from start (included) to end (excluded), "yyyy-mm-dd 00:00:00", with
+    // the filters of the window, and selects the invoice with that code and number if listed.
+    void QueryInvoices(const QString &startBound, const QString &endBound, const QString &invoiceCode = {},
+                       const QString &invoiceNumber = {});
 
     // The automatic printing and upload steps the timer dispatches to.
     void SetAutomaticSteps(std::function<void()> printStep, std::function<void()> uploadStep);
@@ -56,21 +66,33 @@ public:
     QMenu *PopupMenu1() const { return m_popupMenu1; }
     QMenu *TrayMenu() const { return m_trayMenu; }
     QString PanelText(int panel) const;
+    TJdcConnection &JDC() const { return *m_jdc; }
+    InvoiceGridModel *GridModel() const { return m_gridModel; }
+    QTableView *Grid() const { return m_dsGrid1; }
+    PrintRecord &CurrentRecord() { return m_printRecord; }
     const TPDF417BarCode *BarCode() const { return m_barcode.get(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void CreateComponents();
     QWidget *CreateFilterArea();
     void CreateMenus();
+    void SetUpGrid();
+    void PrepareDatabase();
+    bool HasCurrentRow() const;
     QAction *AddItem(QMenu *menu, const QString &caption, int tag, void (TFrmMain::*handler)() = nullptr);
     void InitMainWindow(const MainWindowOptions &options);
     void SetPanelText(int panel, const QString &text);
     // Runs the handler through the program-wide error display.
     std::function<void()> Guarded(void (TFrmMain::*handler)());
 
+    void FormShow();
+    void btnQryClick();
+    void PopupMenu1Popup(const QPoint &position);
     void btnCloseClick();
     void N12Click();
     void N24Click();
@@ -82,6 +104,10 @@ private:
 
     const Clock *m_clock;
     std::unique_ptr<TPDF417BarCode> m_barcode;
+    std::unique_ptr<TJdcConnection> m_jdc;
+    PrintRecord m_printRecord;
+    bool m_startupEnded = false;
+    bool m_gridMenuAttached = false;
     std::function<void()> m_autoPrintStep;
     std::function<void()> m_autoUploadStep;
 
@@ -98,6 +124,7 @@ private:
     QPushButton *m_btnPrtAdjust = nullptr;
     QPushButton *m_btnClose = nullptr;
     QTableView *m_dsGrid1 = nullptr;
+    InvoiceGridModel *m_gridModel = nullptr;
     QLabel *m_panels[3] = {};
     QMenu *m_popupMenu1 = nullptr;
     QMenu *m_trayMenu = nullptr;

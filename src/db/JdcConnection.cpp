@@ -65,7 +65,9 @@ TJdcConnection::~TJdcConnection()
 
 void TJdcConnection::Open(const QString &dsn)
 {
-    OpenConnectionString(QStringLiteral("DSN=%1").arg(dsn));
+    // A bare name is connected as a data source (SQLConnect), without any login prompt.
+    m_databaseName = dsn;
+    OpenDatabase();
 }
 
 void TJdcConnection::OpenConnectionString(const QString &connectionString)

@@ -49,6 +49,12 @@ QString leftAsSubstr(const QString &statement)
         if (!match.hasMatch())
             break;
         const qsizetype open = match.capturedEnd() - 1;
+        // Text inside quotes is a value, never a call.
+        if (statement.left(match.capturedStart()).count(QLatin1Char('\'')) % 2 != 0) {
+            result += statement.mid(from, match.capturedEnd() - from);
+            from = match.capturedEnd();
+            continue;
+        }
         qsizetype comma = -1;
         const qsizetype close = closingParenthesis(statement, open, &comma);
         if (close < 0 || comma < 0) {

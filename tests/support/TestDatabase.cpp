@@ -1,8 +1,10 @@
 #include "TestDatabase.h"
 
 #include "TestSupport.h"
+#include "config/AppError.h"
 #include "db/demo/InvoicingSchema.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -23,32 +25,42 @@ void RegisterTestDataSource(const QString &name, const QString &body)
     const QString path = qEnvironmentVariable("ODBCINI");
     if (path.isEmpty())
         qFatal("ODBCINI is not set: the tests must not touch the user's own ODBC file");
+    const QString section = QLatin1Char('[') + name + QStringLiteral("]\n") + body + QLatin1Char('\n');
     QString text = QString::fromUtf8(readFileBytes(path));
-    // Drop an earlier section of the same name.
+    // The driver manager caches the file by its modification time: leave it alone when it
+    // already holds the section.
+    if (text.contains(section))
+        return;
     const QString header = QLatin1Char('[') + name + QLatin1Char(']');
     if (const qsizetype start = text.indexOf(header); start >= 0) {
-        qsizetype end = text.indexOf(QLatin1String("\n["), start + 1);
+        const qsizetype end = text.indexOf(QLatin1String("\n["), start + 1);
         text.remove(start, end < 0 ? text.size() - start : end + 1 - start);
     }
-    text += header + QLatin1Char('\n') + body + QLatin1Char('\n');
-    writeFileBytes(path, text.toUtf8());
+    writeFileBytes(path, (text + section).toUtf8());
 }
 
 TestDatabase::TestDatabase(Backend backend, bool issueTimeAsText)
     : m_backend(backend)
 {
     if (backend == Backend::SQLite) {
+        // One database file per test program, its tables made anew for each test: the data
+        // source stays the same.
         m_dsn = QStringLiteral("kvtest_sqlite");
-        RegisterTestDataSource(m_dsn, QStringLiteral("Driver=SQLite3\nDatabase=%1\nTimeout=2000\n")
-                                          .arg(m_dir.filePath(QStringLiteral("invoicing.db"))));
+        const QString file = QDir(QDir::homePath()).filePath(QStringLiteral("invoicing.db"));
+        RegisterTestDataSource(m_dsn, QStringLiteral("Driver=SQLite3\nDatabase=%1\nTimeout=2000\n").arg(file));
     } else {
         m_dsn = QStringLiteral("kvtest_pg");
         RegisterTestDataSource(m_dsn, QStringLiteral("Driver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%1\n"
                                                      "Database=kvtest\nUsername=kv\nPassword=\n")
                                           .arg(qEnvironmentVariable("KV_PG_PORT")));
     }
-    m_connection.Open(m_dsn);
-    CreateInvoicingTables(m_connection, issueTimeAsText ? IssueTimeColumn::Text : IssueTimeColumn::DateTime);
+    try {
+        m_connection.Open(m_dsn);
+        CreateInvoicingTables(m_connection, issueTimeAsText ? IssueTimeColumn::Text : IssueTimeColumn::DateTime);
+    } catch (const AppError &error) {
+        qWarning("%s database: %s", qPrintable(BackendName(backend)), qPrintable(error.text()));
+        throw;
+    }
 }
 
 void AddBackendRows()

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QMetaType>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -32,7 +31,6 @@ public:
 private:
     Backend m_backend;
     QString m_dsn;
-    QTemporaryDir m_dir;
     TJdcConnection m_connection;
 };
 

@@ -34,23 +34,54 @@ void InsertSeller(TJdcConnection &connection, const DemoSeller &seller)
                         {QStringLiteral("zgswjgmc"), seller.zgswjgmc}});
 }
 
-void InsertInvoice(TJdcConnection &connection, const DemoInvoice &v)
+namespace {
+
+const char *const InvoiceColumns = "jddm,jdhm,kprq,kpsj,fpbz,ghdw,sfzhm,fdjhm,cd,cjhm,cpxh,jshj,zzsse,zzssl,dw,xcrs,"
+                                   "nsrsbh,xhdwmc,zgswjg_dm,dz,dh,khyh,zh,cllx,hgzs,jkzmsh,sjdh,bz,kpr,zfrq,zfsj,zfr,"
+                                   "tpdm,tphm";
+
+// "(...)" with the invoice's values in InvoiceColumns order. Literals rather than bound text,
+// so that every database converts them to its numeric and timestamp columns by itself.
+QString invoiceValues(const DemoInvoice &v)
 {
-    const QList<QPair<const char *, QString>> columns{
-        {"jddm", v.jddm},   {"jdhm", v.jdhm},     {"kprq", v.kprq},     {"kpsj", v.kpsj},   {"fpbz", v.fpbz},
-        {"ghdw", v.ghdw},   {"sfzhm", v.sfzhm},   {"fdjhm", v.fdjhm},   {"cd", v.cd},       {"cjhm", v.cjhm},
-        {"cpxh", v.cpxh},   {"jshj", v.jshj},     {"zzsse", v.zzsse},   {"zzssl", v.zzssl}, {"dw", v.dw},
-        {"xcrs", v.xcrs},   {"nsrsbh", v.nsrsbh}, {"xhdwmc", v.xhdwmc}, {"zgswjg_dm", v.zgswjg_dm},
-        {"dz", v.dz},       {"dh", v.dh},         {"khyh", v.khyh},     {"zh", v.zh},       {"cllx", v.cllx},
-        {"hgzs", v.hgzs},   {"jkzmsh", v.jkzmsh}, {"sjdh", v.sjdh},     {"bz", v.bz},       {"kpr", v.kpr},
-        {"zfrq", v.zfrq},   {"zfsj", v.zfsj},     {"zfr", v.zfr},       {"tpdm", v.tpdm},   {"tphm", v.tphm}};
-    QStringList names;
-    QStringList values;
-    for (const auto &[name, value] : columns) {
-        names << QString::fromLatin1(name);
-        // Empty numbers and times are NULL; everything else goes in as quoted text.
-        const bool nullable = qstrcmp(name, "jshj") == 0 || qstrcmp(name, "zzsse") == 0 || qstrcmp(name, "kpsj") == 0;
-        values << (nullable && value.isEmpty() ? QStringLiteral("NULL") : QuotedSql(value));
+    // Empty numbers and times are NULL; everything else goes in as quoted text.
+    const auto orNull = [](const QString &value) { return value.isEmpty() ? QStringLiteral("NULL") : QuotedSql(value); };
+    const QStringList values{
+        QuotedSql(v.jddm),   QuotedSql(v.jdhm),   QuotedSql(v.kprq),   orNull(v.kpsj),      QuotedSql(v.fpbz),
+        QuotedSql(v.ghdw),   QuotedSql(v.sfzhm),  QuotedSql(v.fdjhm),  QuotedSql(v.cd),     QuotedSql(v.cjhm),
+        QuotedSql(v.cpxh),   orNull(v.jshj),      orNull(v.zzsse),     QuotedSql(v.zzssl),  QuotedSql(v.dw),
+        QuotedSql(v.xcrs),   QuotedSql(v.nsrsbh), QuotedSql(v.xhdwmc), QuotedSql(v.zgswjg_dm),
+        QuotedSql(v.dz),     QuotedSql(v.dh),     QuotedSql(v.khyh),   QuotedSql(v.zh),     QuotedSql(v.cllx),
+        QuotedSql(v.hgzs),   QuotedSql(v.jkzmsh), QuotedSql(v.sjdh),   QuotedSql(v.bz),     QuotedSql(v.kpr),
+        QuotedSql(v.zfrq),   QuotedSql(v.zfsj),   QuotedSql(v.zfr),    QuotedSql(v.tpdm),   QuotedSql(v.tphm)};
+    return QLatin1Char('(') + values.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+QString insertHead()
+{
+    return QStringLiteral("insert into bdjdcxstyfp (%1) values ").arg(QLatin1String(InvoiceColumns));
+}
+
+} // namespace
+
+void InsertInvoice(TJdcConnection &connection, const DemoInvoice &invoice)
+{
+    connection.Execute(insertHead() + invoiceValues(invoice));
+}
+
+void InsertInvoices(TJdcConnection &connection, const QList<DemoInvoice> &invoices)
+{
+    // Several hundred rows a statement: far fewer round trips than one insert each, and well
+    // inside every database's statement and row-list limits.
+    constexpr qsizetype RowsPerStatement = 200;
+    for (qsizetype start = 0; start < invoices.size(); start += RowsPerStatement) {
+        QString statement = insertHead();
+        const qsizetype end = qMin(invoices.size(), start + RowsPerStatement);
+        for (qsizetype i = start; i < end; ++i) {
+            if (i > start)
+                statement += QLatin1Char(',');
+            statement += invoiceValues(invoices.at(i));
+        }
+        connection.Execute(statement);
     }
-    connection.Execute(QStringLiteral("insert into bdjdcxstyfp (%1) values (%2)").arg(names.join(QLatin1Char(',')), values.join(QLatin1Char(','))));
 }

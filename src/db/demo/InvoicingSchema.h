@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class TJdcConnection;
@@ -25,3 +26,5 @@ struct DemoInvoice {
     QString cllx, hgzs, jkzmsh, sjdh, bz, kpr, zfrq, zfsj, zfr, tpdm, tphm;
 };
 void InsertInvoice(TJdcConnection &connection, const DemoInvoice &invoice);
+// Many invoices in few statements; the caller decides about the transaction.
+void InsertInvoices(TJdcConnection &connection, const QList<DemoInvoice> &invoices);

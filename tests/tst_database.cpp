@@ -1,0 +1,363 @@
+#include "TestDatabase.h"
+#include "TestSupport.h"
+
+#include "config/AppError.h"
+#include "config/Settings.h"
+#include "db/BuyerDetails.h"
+#include "db/InvoiceGridModel.h"
+#include "db/InvoiceQuery.h"
+#include "db/SellerDetails.h"
+#include "db/SqlDialect.h"
+#include "db/demo/InvoicingSchema.h"
+
+#include <QSqlRecord>
+#include <QTest>
+
+namespace {
+
+#define SKIP_UNAVAILABLE(backend)                                                                                     \
+    if (const QString why = TestDatabase::Unavailable(backend); !why.isEmpty())                                       \
+    QSKIP(qPrintable(why))
+
+DemoInvoice invoice(const QString &number, const QString &issueTime, const QString &code = QStringLiteral("132000000001"))
+{
+    DemoInvoice v;
+    v.jddm = code;
+    v.jdhm = number;
+    v.kpsj = issueTime;
+    v.kprq = issueTime.left(19); // the invoicing program keeps the date with its time
+    v.ghdw = QStringLiteral("张三");
+    v.sfzhm = QStringLiteral("110101199001011234");
+    v.fdjhm = QStringLiteral("EA211") + number;
+    v.cd = QStringLiteral("一汽-大众汽车有限公司");
+    v.cjhm = QStringLiteral("LFV2A21K5A300") + number.right(4);
+    v.cpxh = QStringLiteral("大众FV7152FCDBG");
+    v.jshj = QStringLiteral("117000.00");
+    v.zzsse = QStringLiteral("17000.00");
+    v.zzssl = QStringLiteral("0.17");
+    v.xcrs = QStringLiteral("5");
+    v.nsrsbh = QStringLiteral("132058100000001");
+    v.zgswjg_dm = QStringLiteral("13205810000");
+    v.dz = QStringLiteral("北京市朝阳区车市路8号");
+    v.dh = QStringLiteral("010-88886666");
+    v.khyh = QStringLiteral("中国工商银行");
+    v.zh = QStringLiteral("0200001234567890123");
+    return v;
+}
+
+int countRows(TJdcConnection &connection, const QString &sql)
+{
+    QSqlQuery query = connection.Query(sql);
+    int rows = 0;
+    while (query.next())
+        ++rows;
+    return rows;
+}
+
+QStringList listed(TJdcConnection &connection, const InvoiceFilter &filter)
+{
+    QSqlQuery query = connection.Query(InvoiceListStatement(filter));
+    InvoiceGridModel model;
+    model.Load(query);
+    QStringList numbers;
+    for (int row = 0; row < model.rowCount(); ++row)
+        numbers << model.Cell(row, InvoiceGridModel::colInvoiceNumber);
+    return numbers;
+}
+
+InvoiceFilter dayFilter(const QString &day)
+{
+    InvoiceFilter filter;
+    filter.startBound = day + QStringLiteral(" 00:00:00");
+    filter.endBound = QDate::fromString(day, Qt::ISODate).addDays(1).toString(Qt::ISODate) + QStringLiteral(" 00:00:00");
+    return filter;
+}
+
+} // namespace
+
+class TestDatabaseAccess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        Seller() = SellerValues{};
+    }
+
+    void adaptStatement_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("sqlite");
+        QTest::newRow("left") << "select Left(kpsj,7) from t" << "select substr(kpsj,1,7) from t";
+        QTest::newRow("any case, blanks") << "where LEFT( t.kpsj , 7 )='2026-12'" << "where substr( t.kpsj ,1,7)='2026-12'";
+        QTest::newRow("nested") << "Left(Left(a,9),7)" << "substr(substr(a,1,9),1,7)";
+        QTest::newRow("function inside") << "Left(trim(a,' '),7)" << "substr(trim(a,' '),1,7)";
+        QTest::newRow("left outer join untouched") << "t left outer join p on (a=b)" << "t left outer join p on (a=b)";
+        QTest::newRow("quoted text untouched") << "where a='Left(b,1)'" << "where a='Left(b,1)'";
+    }
+
+    void adaptStatement()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, sqlite);
+        QCOMPARE(AdaptStatement(statement, SqlDialect::SQLite), sqlite);
+        QCOMPARE(AdaptStatement(statement, SqlDialect::PostgreSQL), statement);
+    }
+
+    void dialectStepRunsOnBothDatabases_data() { AddBackendRows(); }
+    void dialectStepRunsOnBothDatabases()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        QCOMPARE(db.connection().Dialect(), backend == Backend::SQLite ? SqlDialect::SQLite : SqlDialect::PostgreSQL);
+        QSqlQuery query = db.connection().Query(QStringLiteral("select Left('2026-12-10 09:00',7) as m"));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("2026-12"));
+    }
+
+    void buyerTableIsCreatedOnceWithItsKey_data() { AddBackendRows(); }
+    void buyerTableIsCreatedOnceWithItsKey()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        EnsureBuyerTable(c);
+        const QStringList columns = c.ColumnNames(QStringLiteral("select * from Kerrowvantis"));
+        QCOMPARE(columns.join(QLatin1Char(',')).toLower(), QStringLiteral("jddm,jdhm,zjlx,lxdz,lxdh,yzbm,bz,pql"));
+        EnsureBuyerTable(c); // a second start changes nothing
+        QCOMPARE(c.ColumnNames(QStringLiteral("select * from Kerrowvantis")), columns);
+
+        const BuyerDetails details{QStringLiteral("身份证"), QStringLiteral("100000"), QStringLiteral("北京"), QStringLiteral("010")};
+        InsertBuyerDetails(c, QStringLiteral("00000001"), QStringLiteral("132000000001"), details);
+        QVERIFY_THROWS_EXCEPTION(AppError, InsertBuyerDetails(c, QStringLiteral("00000001"), QStringLiteral("132000000001"), details));
+        QSqlQuery bz = c.Query(QStringLiteral("select BZ from Kerrowvantis"));
+        QVERIFY(bz.next());
+        QCOMPARE(bz.value(0).toString(), QStringLiteral("0"));
+    }
+
+    void olderBuyerTableGetsItsMissingColumnsInOrder_data() { AddBackendRows(); }
+    void olderBuyerTableGetsItsMissingColumnsInOrder()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        // Named in lower case, and lacking the upload mark and the displacement.
+        c.Execute(QStringLiteral("create table kerrowvantis (jddm varchar(16) not null, jdhm varchar(10) not null,"
+                                 " zjlx varchar(50), lxdz varchar(150), lxdh varchar(50), yzbm varchar(6))"));
+        EnsureBuyerTable(c);
+        QCOMPARE(c.ColumnNames(QStringLiteral("select * from Kerrowvantis")).join(QLatin1Char(',')).toLower(),
+                 QStringLiteral("jddm,jdhm,zjlx,lxdz,lxdh,yzbm,bz,pql"));
+    }
+
+    void sellerDetails_data()
+    {
+        QTest::addColumn<Backend>("backend");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<QString>("taxNo");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("authority");
+        for (const Backend backend : {Backend::SQLite, Backend::PostgreSQL}) {
+            const QByteArray b = BackendName(backend).toLatin1();
+            QTest::newRow(b + " one row") << backend << 1 << true << "110101200801010" << "某某汽车销售有限公司" << "13205810";
+            QTest::newRow(b + " two rows") << backend << 2 << true << "132058100000000" << "某某税务分局" << "";
+            QTest::newRow(b + " no row") << backend << 0 << false << "" << "" << "";
+        }
+    }
+
+    void sellerDetails()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(int, rows);
+        QFETCH(bool, loaded);
+        QFETCH(QString, taxNo);
+        QFETCH(QString, name);
+        QFETCH(QString, authority);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        for (int i = 0; i < rows; ++i)
+            InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
+                                           QStringLiteral("13205810"), QStringLiteral("某某税务分局")});
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        QCOMPARE(LoadSellerDetails(db.connection()), loaded);
+        QCOMPARE(Seller().SellerTaxNo, taxNo);
+        QCOMPARE(Seller().SellerName, name);
+        QCOMPARE(Seller().TaxAuthCode, authority);
+        QCOMPARE(boxes.shown.size(), loaded ? 0 : 1);
+        if (!loaded)
+            QCOMPARE(boxes.shown[0].text, QStringLiteral("请先设置机动车开票软件的企业基本信息！"));
+    }
+
+    void buyerDetailsRoundTrip_data() { AddBackendRows(); }
+    void buyerDetailsRoundTrip()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        EnsureBuyerTable(c);
+        const QString number = QStringLiteral("0000'12");
+        const QString code = QStringLiteral("132000000001");
+        QVERIFY(!BuyerDetailsExist(c, number, code));
+        InsertBuyerDetails(c, number, code, {QStringLiteral("身份证"), QStringLiteral("100000"), QStringLiteral(" 北京市东城区 "), QStringLiteral("13800138000")});
+        QVERIFY(BuyerDetailsExist(c, number, code));
+        QVERIFY(!BuyerDetailsExist(c, number, QStringLiteral("132000000002")));
+        UpdateBuyerDetails(c, number, code, {QStringLiteral("其它证件"), QStringLiteral("200000"), QStringLiteral("上海"), QStringLiteral("021")});
+        QSqlQuery query = c.Query(QStringLiteral("select zjlx,yzbm,lxdz,lxdh from Kerrowvantis"));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("其它证件"));
+        QCOMPARE(query.value(2).toString(), QStringLiteral("上海"));
+        QVERIFY(!query.next());
+    }
+
+    void invoiceList_data() { AddBackendRows(); }
+    void invoiceList()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        EnsureBuyerTable(c);
+        for (const auto &[number, time] : {std::pair{"00000001", "2026-12-09 23:59:59.999"}, {"00000002", "2026-12-10 00:00:00.000"},
+                                           {"00000003", "2026-12-10 12:00:00.000"}, {"00000004", "2026-12-10 18:00:00.000"},
+                                           {"00000005", "2026-12-11 00:00:00.000"}})
+            InsertInvoice(c, invoice(QString::fromLatin1(number), QString::fromLatin1(time)));
+        DemoInvoice cancelled = invoice(QStringLiteral("00000006"), QStringLiteral("2026-12-10 13:00:00.000"));
+        cancelled.fpbz = QStringLiteral("2");
+        InsertInvoice(c, cancelled);
+        c.Execute(QStringLiteral("insert into Kerrowvantis (jddm,jdhm,zjlx,BZ,pql) values ('132000000001','00000003','身份证','1','1.6')"));
+        c.Execute(QStringLiteral("insert into Kerrowvantis (jddm,jdhm,zjlx,BZ) values ('132000000001','00000004','身份证','0')"));
+
+        InvoiceFilter day = dayFilter(QStringLiteral("2026-12-10"));
+        QCOMPARE(listed(c, day), (QStringList{"00000002", "00000003", "00000004"}));
+
+        InvoiceFilter number = day;
+        number.invoiceNumber = QStringLiteral("  00000003 ");
+        number.invoiceCode = QStringLiteral("   ");
+        QCOMPARE(listed(c, number), QStringList{"00000003"});
+
+        InvoiceFilter injection = day;
+        injection.invoiceNumber = QStringLiteral("1' or '1'='1");
+        QVERIFY(InvoiceListStatement(injection).contains(QStringLiteral("t.jdhm = '1'' or ''1''=''1'")));
+        QCOMPARE(listed(c, injection), QStringList());
+        injection.invoiceNumber.clear();
+        injection.invoiceCode = QStringLiteral("x' or 'a'='a");
+        QCOMPARE(listed(c, injection), QStringList());
+
+        InvoiceFilter online = day;
+        online.declarationMode = OnlineDeclaration;
+        online.uploadState = InvoiceFilter::NotUploaded;
+        QCOMPARE(listed(c, online), (QStringList{"00000002", "00000004"}));
+        online.uploadState = InvoiceFilter::Uploaded;
+        QCOMPARE(listed(c, online), QStringList{"00000003"});
+        online.declarationMode = BarcodeDeclaration; // the choice means nothing in barcode mode
+        QCOMPARE(listed(c, online).size(), 3);
+
+        QCOMPARE(listed(c, dayFilter(QStringLiteral("2027-01-01"))), QStringList());
+    }
+
+    void gridRowFromTheList_data() { AddBackendRows(); }
+    void gridRowFromTheList()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        EnsureBuyerTable(c);
+        InsertInvoice(c, invoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 09:30:00.000")));
+        c.Execute(QStringLiteral("insert into Kerrowvantis (jddm,jdhm,zjlx,lxdz,lxdh,yzbm,BZ,pql) values "
+                                 "('132000000001','00000007','身份证','东城区1号','13800138000','100010','1','1.6')"));
+        QSqlQuery query = c.Query(InvoiceListStatement(dayFilter(QStringLiteral("2026-12-10"))));
+        InvoiceGridModel model;
+        model.Load(query);
+        QCOMPARE(model.rowCount(), 1);
+        const QStringList expected{"", "张三", "身份证", "110101199001011234", "13800138000", "100010", "东城区1号",
+                                   "EA21100000007", "一汽-大众汽车有限公司", "LFV2A21K5A3000007", "大众FV7152FCDBG",
+                                   "2026-12-10", "00000007", "132000000001", "117000.00", "", "0.17", "", "5",
+                                   "132058100000001", "13205810000", "北京市朝阳区车市路8号", "010-88886666",
+                                   "中国工商银行", "0200001234567890123", "1", "100000"};
+        QStringList row;
+        for (int column = 0; column < InvoiceGridModel::ColumnCount; ++column)
+            row << model.Cell(0, column);
+        QCOMPARE(row, expected);
+        QCOMPARE(model.FindInvoice(QStringLiteral("132000000001"), QStringLiteral("00000007")), 0);
+        QCOMPARE(model.FindInvoice(QStringLiteral("132000000001"), QStringLiteral("00000008")), -1);
+    }
+
+    void newInvoicesComeInIssueTimeOrder_data()
+    {
+        QTest::addColumn<Backend>("backend");
+        QTest::addColumn<bool>("issueTimeAsText");
+        for (const Backend backend : {Backend::SQLite, Backend::PostgreSQL}) {
+            QTest::newRow(BackendName(backend).toLatin1() + " date-time") << backend << false;
+            QTest::newRow(BackendName(backend).toLatin1() + " text") << backend << true;
+        }
+    }
+
+    void newInvoicesComeInIssueTimeOrder()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(bool, issueTimeAsText);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend, issueTimeAsText);
+        TJdcConnection &c = db.connection();
+        EnsureBuyerTable(c);
+        // A has the lower number but was issued later than B.
+        InsertInvoice(c, invoice(QStringLiteral("00000005"), QStringLiteral("2026-12-10 10:00:00.000")));
+        InsertInvoice(c, invoice(QStringLiteral("00000006"), QStringLiteral("2026-12-10 09:00:00")));
+        InsertInvoice(c, invoice(QStringLiteral("00000004"), QStringLiteral("2026-12-10 08:00:00.000"))); // before the bookmark
+        c.Execute(QStringLiteral("insert into Kerrowvantis (jddm,jdhm,zjlx,lxdz,lxdh,yzbm,pql) values "
+                                 "('132000000001','00000006','身份证','东城区1号','13800138000','100010','1.6')"));
+
+        PrintRecord record;
+        QString bookmark = QStringLiteral("2026-12-10 08:30:00.000");
+        QString pending;
+        QVERIFY(FetchNextPrintRecord(c, bookmark, record, pending));
+        QCOMPARE(record.Value(PrintRecord::fphm), QStringLiteral("00000006"));
+        QCOMPARE(record.Value(PrintRecord::pql), QStringLiteral("1.6"));
+        QCOMPARE(record.Value(PrintRecord::dz), QStringLiteral("东城区1号"));
+        QCOMPARE(record.Value(PrintRecord::xhdwdz), QStringLiteral("北京市朝阳区车市路8号"));
+        QCOMPARE(record.Value(PrintRecord::jshj), QStringLiteral("117000.00"));
+        QCOMPARE(record.Value(PrintRecord::kprq), QStringLiteral("2026-12-10"));
+        QCOMPARE(record.Value(PrintRecord::bz), QString());
+        QCOMPARE(record.Values().size(), 26);
+        QCOMPARE(pending, QStringLiteral("2026-12-10 09:00:00.000"));
+
+        bookmark = pending; // handled: the bookmark moves to its issue time
+        const NewInvoice next = FindNextNewInvoice(c, bookmark, record);
+        QVERIFY(next.found);
+        QCOMPARE(next.invoiceNumber, QStringLiteral("00000005"));
+        QCOMPARE(next.issueTime, QStringLiteral("2026-12-10 10:00:00.000"));
+        QCOMPARE(record.Values(), QStringList(26, QString()));
+
+        QVERIFY(!FetchNextPrintRecord(c, next.issueTime, record, pending));
+        QVERIFY(record.IsEmpty());
+        QVERIFY(!FindNextNewInvoice(c, next.issueTime, record).found);
+    }
+
+    void droppedConnectionComesBack()
+    {
+        SKIP_UNAVAILABLE(Backend::PostgreSQL);
+        TestDatabase db(Backend::PostgreSQL);
+        TJdcConnection &c = db.connection();
+        TJdcConnection other;
+        other.Open(db.dsn());
+        other.Execute(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
+                                     "where datname='kvtest' and pid <> pg_backend_pid()"));
+        try {
+            c.Query(QStringLiteral("select count(*) from bdjdcxstyfp"));
+            QFAIL("the statement on the dropped connection succeeded");
+        } catch (const AppError &error) {
+            QVERIFY2(error.text().contains(QStringLiteral("select count(*) from bdjdcxstyfp")), qPrintable(error.text()));
+        }
+        QCOMPARE(countRows(c, QStringLiteral("select count(*) from bdjdcxstyfp")), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDatabaseAccess)
+#include "tst_database.moc"
