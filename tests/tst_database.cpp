@@ -6,6 +6,7 @@
 #include "db/BuyerDetails.h"
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
+#include "db/OdbcCursor.h"
 #include "db/SellerDetails.h"
 #include "db/SqlDialect.h"
 #include "db/demo/InvoicingSchema.h"
@@ -56,9 +57,9 @@ int countRows(TJdcConnection &connection, const QString &sql)
 
 QStringList listed(TJdcConnection &connection, const InvoiceFilter &filter)
 {
-    QSqlQuery query = connection.Query(InvoiceListStatement(filter));
+    OdbcCursor rows(connection, InvoiceListStatement(filter));
     InvoiceGridModel model;
-    model.Load(query);
+    model.Load(rows);
     QStringList numbers;
     for (int row = 0; row < model.rowCount(); ++row)
         numbers << model.Cell(row, InvoiceGridModel::colInvoiceNumber);
@@ -272,9 +273,9 @@ private slots:
         InsertInvoice(c, invoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 09:30:00.000")));
         c.Execute(QStringLiteral("insert into Kerrowvantis (jddm,jdhm,zjlx,lxdz,lxdh,yzbm,BZ,pql) values "
                                  "('132000000001','00000007','身份证','东城区1号','13800138000','100010','1','1.6')"));
-        QSqlQuery query = c.Query(InvoiceListStatement(dayFilter(QStringLiteral("2026-12-10"))));
+        OdbcCursor rows(c, InvoiceListStatement(dayFilter(QStringLiteral("2026-12-10"))));
         InvoiceGridModel model;
-        model.Load(query);
+        model.Load(rows);
         QCOMPARE(model.rowCount(), 1);
         const QStringList expected{"", "张三", "身份证", "110101199001011234", "13800138000", "100010", "东城区1号",
                                    "EA21100000007", "一汽-大众汽车有限公司", "LFV2A21K5A3000007", "大众FV7152FCDBG",

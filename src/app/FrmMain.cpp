@@ -13,6 +13,7 @@
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
 #include "db/JdcConnection.h"
+#include "db/OdbcCursor.h"
 #include "db/SellerDetails.h"
 #include "entry/NumberEdit.h"
 #include "print/PDF417BarCode.h"
@@ -489,8 +490,8 @@ void TFrmMain::QueryInvoices(const QString &startBound, const QString &endBound,
     filter.invoiceNumber = m_edtFPHM->text();
     filter.declarationMode = AppSettings().SBType;
     filter.uploadState = static_cast<InvoiceFilter::UploadState>(m_cbxSCZT->currentIndex());
-    QSqlQuery query = m_jdc->Query(InvoiceListStatement(filter));
-    m_gridModel->Load(query);
+    OdbcCursor rows(*m_jdc, InvoiceListStatement(filter));
+    m_gridModel->Load(rows);
 
     int row = 0;
     if (!invoiceCode.isEmpty() && !invoiceNumber.isEmpty())

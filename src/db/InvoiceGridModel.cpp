@@ -1,13 +1,12 @@
 #include "InvoiceGridModel.h"
 
 #include "InvoiceQuery.h"
+#include "OdbcCursor.h"
 
 #include <QBrush>
 #include <QColor>
 #include <QGuiApplication>
 #include <QPalette>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace {
 
@@ -63,28 +62,27 @@ InvoiceGridModel::InvoiceGridModel(QObject *parent)
 {
 }
 
-void InvoiceGridModel::Load(QSqlQuery &query)
+void InvoiceGridModel::Load(OdbcCursor &cursor)
 {
     int sources[ColumnCount];
-    const QSqlRecord record = query.record();
     for (int c = 0; c < ColumnCount; ++c)
-        sources[c] = Columns[c].source ? record.indexOf(QString::fromLatin1(Columns[c].source)) : -1;
+        sources[c] = Columns[c].source ? cursor.IndexOf(QString::fromLatin1(Columns[c].source)) : -1;
 
     QString text;
     std::vector<quint32> ends;
-    while (query.next()) {
+    while (cursor.Next()) {
         for (int c = 0; c < ColumnCount; ++c) {
             if (sources[c] >= 0) {
-                const QVariant value = query.value(sources[c]);
+                const QStringView value = cursor.Text(sources[c]);
                 switch (Columns[c].kind) {
                 case Source::Date:
-                    text += value.toString().trimmed().left(10);
+                    text += value.trimmed().left(10);
                     break;
                 case Source::Amount:
                     text += AmountText(value);
                     break;
                 default:
-                    text += FieldText(value);
+                    text += value;
                 }
             }
             ends.push_back(static_cast<quint32>(text.size()));

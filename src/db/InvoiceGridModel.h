@@ -5,7 +5,7 @@
 
 #include <vector>
 
-class QSqlQuery;
+class OdbcCursor;
 
 // The invoice list behind the grid: 27 columns, of which the second to the last are the print
 // record's fields. Rows are kept as one text buffer with cell boundaries rather than as an
@@ -31,7 +31,7 @@ public:
     explicit InvoiceGridModel(QObject *parent = nullptr);
 
     // Replaces the rows with the result of the list statement, in result order.
-    void Load(QSqlQuery &query);
+    void Load(OdbcCursor &cursor);
     void Clear();
 
     // Online declaration colours each row by its upload mark.

@@ -62,9 +62,12 @@ QString FieldText(const QVariant &value)
 
 QString AmountText(const QVariant &value)
 {
-    if (value.isNull() || value.toString().trimmed().isEmpty())
-        return QString::asprintf("%.2f", 0.0);
-    return QString::asprintf("%.2f", value.toDouble());
+    return AmountText(QStringView(FieldText(value)));
+}
+
+QString AmountText(QStringView text)
+{
+    return QString::asprintf("%.2f", text.trimmed().toDouble());
 }
 
 NewInvoice FindNextNewInvoice(TJdcConnection &connection, const QString &bookmark, PrintRecord &record)

@@ -47,5 +47,6 @@ QString IssueTimeText(const QVariant &value);
 // A database value as text; numbers in plain decimals ("100000", "150442.48"), never exponents.
 QString FieldText(const QVariant &value);
 
-// An amount as "%.2f".
+// An amount as "%.2f"; no amount is 0.00.
 QString AmountText(const QVariant &value);
+QString AmountText(QStringView text);

@@ -99,7 +99,7 @@ void TJdcConnection::Close()
         QSqlDatabase::database(m_connectionName, false).close();
 }
 
-void TJdcConnection::ReopenIfLost()
+void TJdcConnection::EnsureOpen()
 {
     if (m_databaseName.isEmpty())
         throw AppError(QStringLiteral("没有连接数据库"));
@@ -107,6 +107,12 @@ void TJdcConnection::ReopenIfLost()
         Close();
         OpenDatabase();
     }
+}
+
+void TJdcConnection::NoteFailure(const QString &sqlState)
+{
+    if (sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P")))
+        m_lost = true;
 }
 
 void TJdcConnection::Fail(const QString &statement, const QSqlError &error)
@@ -118,7 +124,7 @@ void TJdcConnection::Fail(const QString &statement, const QSqlError &error)
 
 QSqlQuery TJdcConnection::Query(const QString &statement, const QVariantMap &params)
 {
-    ReopenIfLost();
+    EnsureOpen();
     const QString sql = AdaptStatement(statement, m_dialect);
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.setForwardOnly(true);
@@ -143,7 +149,7 @@ void TJdcConnection::Execute(const QString &statement, const QVariantMap &params
 
 void TJdcConnection::BeginTransaction()
 {
-    ReopenIfLost();
+    EnsureOpen();
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.transaction())
         Fail(QStringLiteral("begin transaction"), db.lastError());
@@ -158,7 +164,7 @@ void TJdcConnection::Commit()
 
 QStringList TJdcConnection::Tables()
 {
-    ReopenIfLost();
+    EnsureOpen();
     return QSqlDatabase::database(m_connectionName, false).tables(QSql::Tables);
 }
 

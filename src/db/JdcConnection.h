@@ -48,10 +48,13 @@ public:
 
     // The driver's connection handle (SQLHDBC) for work done through the ODBC C interface.
     void *OdbcHandle() const;
+    // Opens the connection again when it was lost; raises AppError when it cannot.
+    void EnsureOpen();
+    // Records the SQLSTATE of a statement that failed outside this class.
+    void NoteFailure(const QString &sqlState);
 
 private:
     void OpenDatabase();
-    void ReopenIfLost();
     [[noreturn]] void Fail(const QString &statement, const QSqlError &error);
 
     QString m_connectionName;

@@ -92,7 +92,7 @@ int registerSource(const QString &name, const QString &file)
     if (!text.isEmpty())
         section = text.endsWith("\n\n") ? "" : text.endsWith('\n') ? "\n" : "\n\n";
     section += '[' + name.toUtf8() + "]\nDescription=Kerrowvantis demo invoicing database\nDriver=SQLite3\nDatabase=" +
-               QFile::encodeName(QFileInfo(file).absoluteFilePath()) + "\nTimeout=2000\n";
+               QFile::encodeName(QFileInfo(file).absoluteFilePath()) + "\nTimeout=2000\nStepAPI=1\n";
     // Appending leaves every byte of the other sections as it was.
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile out(path);
@@ -102,16 +102,16 @@ int registerSource(const QString &name, const QString &file)
     return 0;
 }
 
-// New tables holding the demo seller, count invoices up to now and details for the oldest ones.
-void fillDatabase(TJdcConnection &connection, int count, int details, const QDateTime &from)
+// New tables holding the demo seller, count invoices from from to to and details for the oldest ones.
+void fillDatabase(TJdcConnection &connection, int count, int details, const QDateTime &from,
+                  const QDateTime &to = QDateTime::currentDateTime())
 {
     QElapsedTimer timer;
     timer.start();
-    const QDateTime now = QDateTime::currentDateTime();
     CreateInvoicingTables(connection);
     const DemoSeller seller = DemoSellerRow();
     InsertSeller(connection, seller);
-    const QList<DemoInvoice> invoices = GenerateDemoInvoices(count, DemoSeed, from, now, seller);
+    const QList<DemoInvoice> invoices = GenerateDemoInvoices(count, DemoSeed, from, to, seller);
     say(QStringLiteral("generated %1 invoices (%2 ms)").arg(count).arg(timer.restart()));
     LoadDemoInvoices(connection, invoices);
     say(QStringLiteral("loaded %1 invoices (%2 ms)").arg(count).arg(timer.restart()));
@@ -130,7 +130,12 @@ int create(const QString &file)
     try {
         TJdcConnection connection;
         connection.OpenConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + info.absoluteFilePath());
-        fillDatabase(connection, 40, 20, QDateTime::currentDateTime().addMonths(-3));
+        // The window lists today's invoices when it opens: let some of them be from today.
+        const QDateTime now = QDateTime::currentDateTime();
+        const QDateTime today = now.date().startOfDay();
+        fillDatabase(connection, 34, 20, now.addMonths(-3), today.addSecs(-60));
+        const QList<DemoInvoice> todays = GenerateDemoInvoices(6, DemoSeed + 1, today, now, DemoSellerRow(), 35);
+        LoadDemoInvoices(connection, todays);
     } catch (const AppError &) {
         // A half-made database would stop the next run from making a whole one.
         QFile::remove(info.absoluteFilePath());

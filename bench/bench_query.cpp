@@ -1,0 +1,221 @@
+// The invoice list at scale: a generated invoicing database of 100,000 invoices and 50,000 buyer
+// details, listed (a) through the plain ODBC C interface into strings and (b) by the main
+// window's QueryInvoices until the grid has painted; then the polling fetch.
+//
+//   bench_query [sqlite|postgresql] [invoices] [details]
+//
+// PostgreSQL needs KV_PG_PORT (scripts/pg-test-cluster.sh start DIR PORT). The memory figure comes
+// from a second run of this program that only opens the window and lists.
+
+#include "app/FrmMain.h"
+#include "config/AppIniFile.h"
+#include "config/Settings.h"
+#include "db/InvoiceGridModel.h"
+#include "db/InvoiceQuery.h"
+#include "db/JdcConnection.h"
+#include "db/demo/DemoData.h"
+#include "db/demo/InvoicingSchema.h"
+#include "print/PDF417BarCode.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const QString Start = QStringLiteral("2000-01-01 00:00:00");
+const QString End = QStringLiteral("2100-01-01 00:00:00");
+
+QString listStatement()
+{
+    InvoiceFilter filter;
+    filter.startBound = Start;
+    filter.endBound = End;
+    return InvoiceListStatement(filter);
+}
+
+// (a): every column of every row as a string, through nothing but ODBC.
+qint64 fetchWithOdbc(const QString &dsn, qint64 *cells)
+{
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    const QByteArray name = dsn.toUtf8();
+    if (!SQL_SUCCEEDED(SQLConnect(dbc, (SQLCHAR *)name.constData(), SQL_NTS, nullptr, 0, nullptr, 0)))
+        qFatal("ODBC connect failed");
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+
+    QElapsedTimer timer;
+    timer.start();
+    const std::u16string sql = listStatement().toStdU16String();
+    if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, (SQLWCHAR *)sql.c_str(), SQL_NTS)))
+        qFatal("ODBC statement failed");
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(stmt, &columns);
+    std::vector<QString> row(static_cast<size_t>(columns));
+    SQLWCHAR buffer[4096];
+    *cells = 0;
+    while (SQL_SUCCEEDED(SQLFetch(stmt))) {
+        for (SQLUSMALLINT c = 1; c <= columns; ++c) {
+            SQLLEN length = 0;
+            SQLGetData(stmt, c, SQL_C_WCHAR, buffer, sizeof buffer, &length);
+            row[c - 1] = length > 0 ? QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), length / 2) : QString();
+            ++*cells;
+        }
+    }
+    const qint64 elapsed = timer.elapsed();
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return elapsed;
+}
+
+// (b): the window's own query, until the grid has painted its first screen.
+qint64 listInWindow(TFrmMain &window)
+{
+    QElapsedTimer timer;
+    timer.start();
+    window.QueryInvoices(Start, End);
+    window.Grid()->viewport()->grab();
+    return timer.elapsed();
+}
+
+// The process's own peak resident size (getrusage would report the parent's after fork and exec).
+long peakMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
+    }
+    return -1;
+}
+
+qint64 median(std::vector<qint64> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void writeDataSource(const QString &folder, const QString &backend, QString *dsn)
+{
+    const QString ini = QDir(folder).filePath(QStringLiteral("odbc.ini"));
+    QFile file(ini);
+    if (!file.exists()) {
+        file.open(QIODevice::WriteOnly);
+        file.write(QStringLiteral("[bench_sqlite]\nDriver=SQLite3\nDatabase=%1\nStepAPI=1\n\n"
+                                  "[bench_pg]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%2\n"
+                                  "Database=kvtest\nUsername=kv\nUseDeclareFetch=1\nFetch=1000\n")
+                       .arg(QDir(folder).filePath(QStringLiteral("invoicing.db")), qEnvironmentVariable("KV_PG_PORT"))
+                       .toUtf8());
+        file.close();
+    }
+    qputenv("ODBCINI", ini.toLocal8Bit());
+    *dsn = backend == QLatin1String("postgresql") ? QStringLiteral("bench_pg") : QStringLiteral("bench_sqlite");
+}
+
+std::unique_ptr<TFrmMain> openWindow(const QString &folder, const QString &dsn)
+{
+    SetSettingsFilePath(QDir(folder).filePath(QStringLiteral("Kerrowvantis.ini")));
+    Ini::WriteString(QStringLiteral("DataBase"), QStringLiteral("DSN"), dsn);
+    MainWindowOptions options;
+    options.barcodeLibraryPath = QStringLiteral(BARCODEDLL_PATH);
+    options.trayAvailable = false;
+    return std::make_unique<TFrmMain>(options);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+
+    // The second run: list once in a fresh process and report its peak memory.
+    if (args.value(1) == QLatin1String("--memory")) {
+        QString dsn = args.value(3);
+        qputenv("ODBCINI", QDir(args.value(2)).filePath(QStringLiteral("odbc.ini")).toLocal8Bit());
+        auto window = openWindow(args.value(2), dsn);
+        const long before = peakMegabytes();
+        listInWindow(*window);
+        std::printf("%ld %ld %d\n", before, peakMegabytes(), window->GridModel()->rowCount());
+        return 0;
+    }
+
+    const QString backend = args.value(1, QStringLiteral("sqlite"));
+    const int invoices = args.value(2, QStringLiteral("100000")).toInt();
+    const int details = args.value(3, QStringLiteral("50000")).toInt();
+    QTemporaryDir folder;
+    folder.setAutoRemove(qEnvironmentVariableIsEmpty("BENCH_KEEP"));
+    QString dsn;
+    writeDataSource(folder.path(), backend, &dsn);
+
+    QElapsedTimer timer;
+    timer.start();
+    {
+        TJdcConnection connection;
+        connection.Open(dsn);
+        CreateInvoicingTables(connection);
+        const DemoSeller seller = DemoSellerRow();
+        InsertSeller(connection, seller);
+        const QDateTime now = QDateTime::currentDateTime();
+        const QList<DemoInvoice> rows = GenerateDemoInvoices(invoices, 7, now.addDays(-365), now, seller);
+        LoadDemoInvoices(connection, rows);
+        LoadDemoBuyerDetails(connection, rows, details, 7);
+    }
+    std::printf("%s: %d invoices, %d buyer details loaded in %lld ms\n", qPrintable(backend), invoices, details,
+                timer.elapsed());
+
+    auto window = openWindow(folder.path(), dsn);
+    std::vector<qint64> odbc;
+    std::vector<qint64> listed;
+    qint64 cells = 0;
+    for (int run = 0; run < 3; ++run) {
+        odbc.push_back(fetchWithOdbc(dsn, &cells));
+        listed.push_back(listInWindow(*window));
+    }
+    const qint64 a = median(odbc);
+    const qint64 b = median(listed);
+    std::printf("(a) plain ODBC fetch of the list: %lld ms (%lld cells)\n", a, cells);
+    std::printf("(b) QueryInvoices until painted:  %lld ms (%d rows)  ratio b/a = %.2f\n", b,
+                window->GridModel()->rowCount(), double(b) / double(std::max<qint64>(a, 1)));
+
+    std::vector<qint64> fetches;
+    PrintRecord record;
+    QString pending;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer fetch;
+        fetch.start();
+        FetchNextPrintRecord(window->JDC(), QStringLiteral("2000-01-01 00:00:00.000"), record, pending);
+        fetches.push_back(fetch.elapsed());
+    }
+    std::printf("FetchNextPrintRecord (every invoice new): %lld ms\n", median(fetches));
+    window.reset();
+
+    QProcess memory;
+    memory.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory"), folder.path(), dsn});
+    memory.waitForFinished(600000);
+    if (memory.exitCode() != 0)
+        std::printf("memory run failed: %s\n", memory.readAllStandardError().constData());
+    const QStringList figures = QString::fromLatin1(memory.readAllStandardOutput()).split(QLatin1Char(' '));
+    std::printf("peak memory of the program with %s rows listed: %s MB (%s MB before listing)\n",
+                qPrintable(figures.value(2).trimmed()), qPrintable(figures.value(1)), qPrintable(figures.value(0)));
+    return 0;
+}

@@ -1,0 +1,143 @@
+#include "OdbcCursor.h"
+
+#include "InvoiceQuery.h"
+#include "JdcConnection.h"
+#include "config/AppError.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+namespace {
+
+bool isNumericType(SQLSMALLINT type)
+{
+    switch (type) {
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, QString *state)
+{
+    QString text;
+    SQLWCHAR sqlState[6] = {};
+    SQLINTEGER native = 0;
+    SQLWCHAR message[1024];
+    SQLSMALLINT length = 0;
+    for (SQLSMALLINT record = 1;
+         SQL_SUCCEEDED(SQLGetDiagRecW(handleType, handle, record, sqlState, &native, message, 1024, &length)); ++record) {
+        if (record == 1)
+            *state = QString::fromUtf16(reinterpret_cast<const char16_t *>(sqlState), 5);
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        text += QString::fromUtf16(reinterpret_cast<const char16_t *>(message), std::min<SQLSMALLINT>(length, 1023));
+    }
+    return text;
+}
+
+} // namespace
+
+OdbcCursor::OdbcCursor(TJdcConnection &connection, const QString &statement)
+    : m_connection(connection)
+    , m_statement(AdaptStatement(statement, connection.Dialect()))
+    , m_buffer(4096)
+{
+    connection.EnsureOpen();
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(connection.OdbcHandle()), &stmt))) {
+        QString state;
+        const QString text = diagnostics(SQL_HANDLE_DBC, connection.OdbcHandle(), &state);
+        connection.NoteFailure(state);
+        throw AppError(text + QLatin1Char('\n') + m_statement);
+    }
+    m_handle = stmt;
+    const std::u16string sql = m_statement.toStdU16String();
+    if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR *>(const_cast<char16_t *>(sql.c_str())), SQL_NTS)))
+        Fail(m_statement);
+
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(stmt, &columns);
+    for (SQLUSMALLINT c = 1; c <= columns; ++c) {
+        SQLWCHAR name[256] = {};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        SQLDescribeColW(stmt, c, name, 256, &nameLength, &type, &size, &digits, &nullable);
+        m_names << QString::fromUtf16(reinterpret_cast<const char16_t *>(name), std::min<SQLSMALLINT>(nameLength, 255));
+        m_numeric.push_back(isNumericType(type));
+    }
+    m_values.resize(static_cast<size_t>(columns));
+}
+
+OdbcCursor::~OdbcCursor()
+{
+    if (m_handle)
+        SQLFreeHandle(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(m_handle));
+}
+
+void OdbcCursor::Fail(const QString &what)
+{
+    QString state;
+    const QString text = diagnostics(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(m_handle), &state);
+    m_connection.NoteFailure(state);
+    throw AppError(text + QLatin1Char('\n') + what);
+}
+
+int OdbcCursor::IndexOf(const QString &name) const
+{
+    for (int i = 0; i < m_names.size(); ++i) {
+        if (m_names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool OdbcCursor::Next()
+{
+    auto *stmt = static_cast<SQLHSTMT>(m_handle);
+    const SQLRETURN fetched = SQLFetch(stmt);
+    if (fetched == SQL_NO_DATA)
+        return false;
+    if (!SQL_SUCCEEDED(fetched))
+        Fail(m_statement);
+    const auto bufferBytes = static_cast<SQLLEN>(m_buffer.size() * sizeof(char16_t));
+    for (size_t c = 0; c < m_values.size(); ++c) {
+        QString &value = m_values[c];
+        value.clear();
+        // Long texts come in pieces.
+        while (true) {
+            SQLLEN length = 0;
+            const SQLRETURN got = SQLGetData(stmt, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, m_buffer.data(),
+                                             bufferBytes, &length);
+            if (got == SQL_NO_DATA || length == SQL_NULL_DATA)
+                break;
+            if (!SQL_SUCCEEDED(got))
+                Fail(m_statement);
+            const SQLLEN available = bufferBytes - static_cast<SQLLEN>(sizeof(char16_t));
+            const SQLLEN piece = (length == SQL_NO_TOTAL || length > available) ? available : length;
+            value.append(QStringView(m_buffer.data(), piece / 2));
+            if (got != SQL_SUCCESS_WITH_INFO)
+                break;
+        }
+        if (m_numeric[c] && !value.isEmpty()) {
+            bool ok = false;
+            const double number = value.toDouble(&ok);
+            if (ok)
+                value = FieldText(number);
+        }
+    }
+    return true;
+}
+
+QStringView OdbcCursor::Text(int column) const
+{
+    return m_values[static_cast<size_t>(column)];
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <vector>
+
+class TJdcConnection;
+
+// A forward-only result read straight through the ODBC C interface as text, one row at a time,
+// for results too large for a value object per cell (the invoice list). Numbers come as plain
+// decimals ("100000", "150442.48"), as FieldText writes them. Raises AppError as the connection's
+// statements do.
+class OdbcCursor final
+{
+public:
+    OdbcCursor(TJdcConnection &connection, const QString &statement);
+    ~OdbcCursor();
+    OdbcCursor(const OdbcCursor &) = delete;
+    OdbcCursor &operator=(const OdbcCursor &) = delete;
+
+    const QStringList &ColumnNames() const { return m_names; }
+    // Index of the column of that name (any case), or -1.
+    int IndexOf(const QString &name) const;
+
+    bool Next();
+    // The column's text in the current row, valid until the next call of Next(); NULL is empty.
+    QStringView Text(int column) const;
+
+private:
+    [[noreturn]] void Fail(const QString &what);
+
+    TJdcConnection &m_connection;
+    QString m_statement;
+    void *m_handle = nullptr; // SQLHSTMT
+    QStringList m_names;
+    std::vector<bool> m_numeric;
+    std::vector<QString> m_values;
+    std::vector<char16_t> m_buffer;
+};
