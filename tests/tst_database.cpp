@@ -346,6 +346,7 @@ private slots:
         SKIP_UNAVAILABLE(Backend::PostgreSQL);
         TestDatabase db(Backend::PostgreSQL);
         TJdcConnection &c = db.connection();
+        EnsureBuyerTable(c);
         TJdcConnection other;
         other.Open(db.dsn());
         other.Execute(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
@@ -357,6 +358,13 @@ private slots:
             QVERIFY2(error.text().contains(QStringLiteral("select count(*) from bdjdcxstyfp")), qPrintable(error.text()));
         }
         QCOMPARE(countRows(c, QStringLiteral("select count(*) from bdjdcxstyfp")), 1);
+
+        // The same for the list, read through the cursor.
+        other.Execute(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
+                                     "where datname='kvtest' and pid <> pg_backend_pid()"));
+        QVERIFY_THROWS_EXCEPTION(AppError, OdbcCursor(c, InvoiceListStatement(dayFilter(QStringLiteral("2026-12-10")))));
+        OdbcCursor again(c, InvoiceListStatement(dayFilter(QStringLiteral("2026-12-10"))));
+        QVERIFY(!again.Next());
     }
 };
 
