@@ -6,6 +6,8 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 "$top/scripts/install-deps.sh"
 if [ "${SANITIZE:-0}" = 1 ]; then
     export BUILD_DIR=$top/build-asan BUILD_TYPE=Debug
+    # Full stacks, so that the ODBC libraries' own leaks can be told from ours.
+    export LSAN_OPTIONS="fast_unwind_on_malloc=0:suppressions=$top/tests/lsan.supp"
     "$top/scripts/build.sh" -DKV_SANITIZE=ON
 else
     "$top/scripts/build.sh"
