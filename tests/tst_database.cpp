@@ -16,10 +16,6 @@
 
 namespace {
 
-#define SKIP_UNAVAILABLE(backend)                                                                                     \
-    if (const QString why = TestDatabase::Unavailable(backend); !why.isEmpty())                                       \
-    QSKIP(qPrintable(why))
-
 DemoInvoice invoice(const QString &number, const QString &issueTime, const QString &code = QStringLiteral("132000000001"))
 {
     DemoInvoice v;

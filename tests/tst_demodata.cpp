@@ -91,8 +91,7 @@ private slots:
     void loadsIntoTheDatabase()
     {
         QFETCH(Backend, backend);
-        if (const QString why = TestDatabase::Unavailable(backend); !why.isEmpty())
-            QSKIP(qPrintable(why));
+        SKIP_UNAVAILABLE(backend);
         TestDatabase db(backend);
         const QList<DemoInvoice> invoices = GenerateDemoInvoices(450, 3, From, To, DemoSellerRow());
         LoadDemoInvoices(db.connection(), invoices);

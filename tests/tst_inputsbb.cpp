@@ -18,10 +18,6 @@
 
 namespace {
 
-#define SKIP_UNAVAILABLE(backend)                                                                                     \
-    if (const QString why = TestDatabase::Unavailable(backend); !why.isEmpty())                                       \
-    QSKIP(qPrintable(why))
-
 const QString Code = QStringLiteral("132000000001");
 const QString Number = QStringLiteral("00000001");
 

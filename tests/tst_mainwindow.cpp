@@ -458,8 +458,7 @@ private slots:
     void startUpPreparesTheDatabase()
     {
         QFETCH(Backend, backend);
-        if (const QString why = TestDatabase::Unavailable(backend); !why.isEmpty())
-            QSKIP(qPrintable(why));
+        SKIP_UNAVAILABLE(backend);
         TestDatabase db(backend);
         InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
                                        QStringLiteral("13205810000"), QStringLiteral("某某税务分局")});

@@ -39,3 +39,8 @@ void RegisterTestDataSource(const QString &name, const QString &body);
 
 // Runs the data-driven test body once per backend: use in a _data() function.
 void AddBackendRows();
+
+// Skips the test when the backend cannot be used here.
+#define SKIP_UNAVAILABLE(backend)                                                                                     \
+    if (const QString why = TestDatabase::Unavailable(backend); !why.isEmpty())                                       \
+    QSKIP(qPrintable(why))
