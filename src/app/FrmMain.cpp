@@ -16,6 +16,8 @@
 #include "db/OdbcCursor.h"
 #include "db/SellerDetails.h"
 #include "entry/NumberEdit.h"
+#include "entry/DetailsPrompt.h"
+#include "print/QtPrinters.h"
 #include "print/PDF417BarCode.h"
 
 #include <QCheckBox>
@@ -83,7 +85,14 @@ QPushButton *makeButton(const QString &name, const QString &caption, QWidget *pa
 TFrmMain::TFrmMain(const MainWindowOptions &options)
     : m_clock(options.clock ? options.clock : &systemClock())
     , m_jdc(std::make_unique<TJdcConnection>())
+    , m_printers(options.printers)
+    , m_detailsPrompt(options.detailsPrompt)
 {
+    if (!m_printers) {
+        m_ownPrinters = std::make_unique<QtPrinters>();
+        m_printers = m_ownPrinters.get();
+    }
+    m_autoPrintStep = [this] { AutoPrintNext(); };
     setObjectName(QStringLiteral("FrmMain"));
     CreateComponents();
     m_trayIcon = new TMyTrayIcon(this, options.trayAvailable);
@@ -243,6 +252,8 @@ QWidget *TFrmMain::CreateFilterArea()
     m_btnPrtAdjust->setVisible(false);
     m_btnClose = makeButton(QStringLiteral("btnClose"), QStringLiteral("退 出"), area);
     connect(m_btnQry, &QPushButton::clicked, this, Guarded(&TFrmMain::btnQryClick));
+    connect(m_btnPrt, &QPushButton::clicked, this, Guarded(&TFrmMain::btnPrtClick));
+    connect(m_btnPrtAdjust, &QPushButton::clicked, this, Guarded(&TFrmMain::btnPrtAdjustClick));
     connect(m_btnClose, &QPushButton::clicked, this, Guarded(&TFrmMain::btnCloseClick));
     for (QPushButton *button : {m_btnQry, m_btnPrt, m_btnMakeReport, m_btnPrtAdjust, m_btnClose})
         row->addWidget(button);
@@ -265,7 +276,7 @@ void TFrmMain::CreateMenus()
 
     // The commands of the printing, upload and report windows are connected where those live.
     QMenu *file = mainMenu1->addMenu(QStringLiteral("文件"));
-    AddItem(file, QStringLiteral("设置打印间隔"), BarcodeDeclaration);
+    AddItem(file, QStringLiteral("设置打印间隔"), BarcodeDeclaration, &TFrmMain::N13Click);
     AddItem(file, QStringLiteral("上传参数设置"), OnlineDeclaration);
     AddItem(file, QStringLiteral("修改上传密码"), OnlineDeclaration);
     m_itemSBType = AddItem(file, QStringLiteral("设置申报方式"), TagBoth);
@@ -273,8 +284,8 @@ void TFrmMain::CreateMenus()
 
     QMenu *print = mainMenu1->addMenu(QStringLiteral("打印申报表"));
     AddItem(print, QStringLiteral("查询"), TagBoth, &TFrmMain::btnQryClick);
-    m_itemPrint = AddItem(print, QStringLiteral("打印申报表"), BarcodeDeclaration);
-    AddItem(print, QStringLiteral("打印微调"), BarcodeDeclaration);
+    m_itemPrint = AddItem(print, QStringLiteral("打印申报表"), BarcodeDeclaration, &TFrmMain::btnPrtClick);
+    AddItem(print, QStringLiteral("打印微调"), BarcodeDeclaration, &TFrmMain::btnPrtAdjustClick);
     m_itemAutoPrint = AddItem(print, QStringLiteral("自动打印申报表"), BarcodeDeclaration, &TFrmMain::N12Click);
     m_itemAutoPrint->setCheckable(true);
     m_itemManualEntry = AddItem(print, QStringLiteral("手工输入申报表"), BarcodeDeclaration);

@@ -22,6 +22,8 @@ class InvoiceGridModel;
 class TJdcConnection;
 class TMyTrayIcon;
 class TNumberEdit;
+class DetailsPrompt;
+class Printers;
 class TPDF417BarCode;
 
 // What the main window takes from outside; the defaults are the real program's.
@@ -29,6 +31,8 @@ struct MainWindowOptions {
     QString barcodeLibraryPath;   // empty: the library beside the program
     const Clock *clock = nullptr; // null: the system clock
     bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    Printers *printers = nullptr;           // null: the desktop's printers
+    DetailsPrompt *detailsPrompt = nullptr; // null: the declaration details dialog
 };
 
 // The main window: a query form over the invoices with the menus, buttons and status texts of
@@ -70,6 +74,13 @@ public:
     InvoiceGridModel *GridModel() const { return m_gridModel; }
     QTableView *Grid() const { return m_dsGrid1; }
     PrintRecord &CurrentRecord() { return m_printRecord; }
+
+    // Barcode declaration: the selected invoice's form on demand, and one step of the automatic
+    // printing of newly issued invoices.
+    void PrintSelectedDeclaration();
+    void AutoPrintNext();
+    // Lets the operator pick the printer; false when there is none or the choice was cancelled.
+    bool ChooseDeclarationPrinter();
     const TPDF417BarCode *BarCode() const { return m_barcode.get(); }
 
 protected:
@@ -98,6 +109,13 @@ private:
     void N24Click();
     void CheckBox1Click();
     void PrintTimerTimer();
+    void btnPrtClick();
+    void btnPrtAdjustClick();
+    void N13Click();
+    void AutoPrintStep();
+    bool NoPrinter();
+    void RefreshGrid();
+    DetailsPrompt &Prompt();
     void N15Click();
     void N10Click();
     void MenuItem1Click();
@@ -106,6 +124,11 @@ private:
     std::unique_ptr<TPDF417BarCode> m_barcode;
     std::unique_ptr<TJdcConnection> m_jdc;
     PrintRecord m_printRecord;
+    QString m_pendingBookmark;
+    Printers *m_printers = nullptr;
+    std::unique_ptr<Printers> m_ownPrinters;
+    DetailsPrompt *m_detailsPrompt = nullptr;
+    std::unique_ptr<DetailsPrompt> m_ownDetailsPrompt;
     bool m_startupEnded = false;
     bool m_gridMenuAttached = false;
     std::function<void()> m_autoPrintStep;

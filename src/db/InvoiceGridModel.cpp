@@ -89,6 +89,7 @@ void InvoiceGridModel::Load(OdbcCursor &cursor)
         }
     }
     beginResetModel();
+    m_changed.clear();
     m_text = std::move(text);
     m_ends = std::move(ends);
     m_text.squeeze();
@@ -99,6 +100,7 @@ void InvoiceGridModel::Load(OdbcCursor &cursor)
 void InvoiceGridModel::Clear()
 {
     beginResetModel();
+    m_changed.clear();
     m_text.clear();
     m_ends.clear();
     endResetModel();
@@ -113,9 +115,19 @@ void InvoiceGridModel::SetUploadColours(bool on)
         emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::BackgroundRole});
 }
 
+void InvoiceGridModel::SetCell(int row, int column, const QString &text)
+{
+    m_changed[static_cast<size_t>(row) * ColumnCount + column] = text;
+    emit dataChanged(index(row, column), index(row, column), {Qt::DisplayRole});
+}
+
 QString InvoiceGridModel::Cell(int row, int column) const
 {
     const size_t cell = static_cast<size_t>(row) * ColumnCount + column;
+    if (!m_changed.empty()) {
+        if (const auto changed = m_changed.find(cell); changed != m_changed.end())
+            return changed->second;
+    }
     const quint32 start = cell == 0 ? 0 : m_ends[cell - 1];
     return m_text.mid(start, m_ends[cell] - start);
 }

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <unordered_map>
 #include <vector>
 
 class OdbcCursor;
@@ -39,6 +40,8 @@ public:
     bool UploadColours() const { return m_uploadColours; }
 
     QString Cell(int row, int column) const;
+    // Changes one cell of a listed row (the buyer details the operator just entered).
+    void SetCell(int row, int column, const QString &text);
     // The row of the invoice with that code and number, or -1.
     int FindInvoice(const QString &invoiceCode, const QString &invoiceNumber) const;
 
@@ -50,5 +53,6 @@ public:
 private:
     QString m_text;                // every cell of every row, one after the other
     std::vector<quint32> m_ends;   // end of each cell in m_text, ColumnCount per row
+    std::unordered_map<size_t, QString> m_changed; // cells changed since the list was read
     bool m_uploadColours = false;
 };

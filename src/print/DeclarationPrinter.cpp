@@ -1,0 +1,162 @@
+#include "DeclarationPrinter.h"
+
+#include "BarcodePayload.h"
+#include "PDF417BarCode.h"
+#include "PrintTemplate.h"
+#include "Printers.h"
+#include "TextLayout.h"
+#include "config/AppError.h"
+#include "config/AppIniFile.h"
+#include "config/GbkText.h"
+#include "config/Settings.h"
+
+#include <QDir>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+// Millimetres to the job's device pixels; vertical positions count from the printable top.
+class Converter
+{
+public:
+    explicit Converter(const PrintJob &job)
+        : m_dpiX(job.DpiX())
+        , m_dpiY(job.DpiY())
+        , m_top(job.PhysicalTopOffset())
+        , m_page(job.PrintableSize())
+    {
+    }
+    int x(double mm) const { return qRound(mm * m_dpiX / 25.4); }
+    int y(double mm) const { return qRound(mm * m_dpiY / 25.4) - m_top; }
+    int width(double mm) const { return qRound(mm * m_dpiX / 25.4); }
+    int penWidth(double mm) const { return qRound(mm * m_dpiY / 25.4); }
+    int dpiX() const { return m_dpiX; }
+    QSize page() const { return m_page; }
+
+private:
+    int m_dpiX;
+    int m_dpiY;
+    int m_top;
+    QSize m_page;
+};
+
+// The barcode at the top right of the printable area; the shift in millimetres that the form's
+// items get so that they start below it.
+int DrawBarcode(QPainter &painter, PrintJob &job, const Converter &convert, const TPDF417BarCode *barcode,
+                const QStringList &values)
+{
+    QImage image;
+    if (barcode) {
+        image = barcode->MakeImage(QDir::toNativeSeparators(SettingsFilePath()), Gbk::encode(BarcodePayload(values)),
+                                   job.DpiX(), job.DpiY());
+    }
+    if (image.isNull())
+        return 1;
+    QFont font = painter.font();
+    font.setFamily(QStringLiteral("宋体"));
+    painter.setFont(font);
+    painter.drawImage(QPoint(convert.page().width() - image.width() - 70, 0), image);
+    // The horizontal resolution serves for this vertical measure too.
+    return static_cast<int>(std::lround(image.height() * 25.4 / convert.dpiX())) + 1;
+}
+
+// One line with its top left corner at (x, y), pulled back inside the printable page.
+void DrawLine(QPainter &painter, const Converter &convert, int x, int y, const QString &line)
+{
+    const QFontMetrics metrics(painter.font(), painter.device());
+    const int width = metrics.horizontalAdvance(line);
+    const int height = metrics.height();
+    if (x + width > convert.page().width())
+        x = convert.page().width() - width;
+    if (y + height > convert.page().height())
+        y = convert.page().height() - height;
+    painter.drawText(QPoint(x, y + metrics.ascent()), line);
+}
+
+void DrawText(QPainter &painter, const Converter &convert, const TPrintItem &item, int xMm, int yMm,
+              const QString &text)
+{
+    // An item without a font of its own keeps the one in force.
+    QFont font = painter.font();
+    if (!item.FontName.trimmed().isEmpty())
+        font.setFamily(item.FontName.trimmed());
+    if (item.FontSize != 0)
+        font.setPointSize(item.FontSize);
+    painter.setFont(font);
+
+    const QFontMetrics metrics(font, painter.device());
+    const int x = convert.x(xMm);
+    const int y = convert.y(yMm);
+    const TextLines lines = BreakText(Gbk::encode(text), metrics.averageCharWidth(), convert.width(item.MaxLength));
+    if (!lines.broken) {
+        DrawLine(painter, convert, x, y, text);
+        return;
+    }
+    const int half = metrics.height() / 2;
+    DrawLine(painter, convert, x, y - half, Gbk::decode(lines.first));
+    DrawLine(painter, convert, x, y + half, Gbk::decode(lines.second));
+}
+
+void DrawBox(QPainter &painter, const Converter &convert, const TPrintItem &item, int xMm, int yMm)
+{
+    QPen pen(Qt::black);
+    pen.setWidth(convert.penWidth(item.LineWidth));
+    painter.setPen(pen);
+    const int x1 = convert.x(xMm);
+    const int y1 = convert.y(yMm);
+    const int x2 = convert.x(xMm + item.Width);
+    const int y2 = convert.y(yMm + item.Height);
+    painter.drawLine(x1, y1, x2, y1);
+    painter.drawLine(x1, y1, x1, y2);
+    painter.drawLine(x2, y1, x2, y2);
+    painter.drawLine(x1, y2, x2, y2);
+    painter.setPen(Qt::black);
+}
+
+} // namespace
+
+QString PrintTemplatePath()
+{
+    return AppSettings().AppDir + QStringLiteral("template/PrintTemplate.xml");
+}
+
+bool PrintDeclaration(const QStringList &values, const QStringList &names, Printers &printers,
+                      const TPDF417BarCode *barcode)
+{
+    TPrintTemplate form;
+    if (!form.LoadTemplate(PrintTemplatePath(), ReadPrintTemplateName()))
+        return false;
+    form.Fill(values, names);
+
+    const std::unique_ptr<PrintJob> job = printers.Begin({form.PageWidth, form.PageHeight, form.PrintWay});
+    QPainter painter;
+    if (!painter.begin(&job->Device()))
+        throw AppError(QStringLiteral("打印机无法开始打印：%1").arg(printers.Current()));
+    const Converter convert(*job);
+
+    form.ShiftItems(DrawBarcode(painter, *job, convert, barcode, values), 0);
+
+    const int offX = AppSettings().OffX;
+    const int offY = AppSettings().OffY;
+    for (const TPrintItem &item : std::as_const(form.Items)) {
+        const int x = item.PrtX + offX;
+        const int y = item.PrtY + offY;
+        switch (item.Kind) {
+        case PrintItemKind::Data:
+            DrawText(painter, convert, item, x, y, item.Value);
+            break;
+        case PrintItemKind::Title:
+            DrawText(painter, convert, item, x, y, item.Title);
+            break;
+        case PrintItemKind::Line:
+            DrawBox(painter, convert, item, x, y);
+            break;
+        }
+    }
+    if (!painter.end())
+        throw AppError(QStringLiteral("打印机无法完成打印：%1").arg(printers.Current()));
+    return true;
+}

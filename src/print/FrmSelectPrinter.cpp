@@ -1,0 +1,53 @@
+#include "FrmSelectPrinter.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "entry/ComboBoxEx.h"
+
+TfrmSelectPrinter::TfrmSelectPrinter(const QStringList &printers, const QString &current, QWidget *parent)
+    : QDialog(parent)
+    , m_printers(new TMyComboBox(this))
+{
+    setObjectName(QStringLiteral("frmSelectPrinter"));
+    setWindowTitle(QStringLiteral("请选择打印机"));
+
+    auto *label = new QLabel(QStringLiteral("请选择打印机："), this);
+    label->setObjectName(QStringLiteral("lblPrinter"));
+    m_printers->setObjectName(QStringLiteral("cbxPrintList"));
+    m_printers->setEditable(false);
+    m_printers->addItems(printers);
+    m_printers->setMinimumWidth(260);
+    const int index = m_printers->findText(current, Qt::MatchExactly);
+    if (index >= 0)
+        m_printers->setCurrentIndex(index);
+    label->setBuddy(m_printers);
+
+    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    // Escape rejects too, through QDialog.
+    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(label);
+    layout->addWidget(m_printers);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    m_printers->setFocus();
+}
+
+QString TfrmSelectPrinter::ChosenPrinter() const
+{
+    return m_printers->currentText();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class TMyComboBox;
+
+// Lets the clerk pick the printer the declaration forms go to. The caller makes the choice
+// the current printer when the dialog is accepted.
+class TfrmSelectPrinter final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // current is selected when it is among printers, else the first printer is.
+    TfrmSelectPrinter(const QStringList &printers, const QString &current, QWidget *parent = nullptr);
+
+    QString ChosenPrinter() const;
+
+private:
+    TMyComboBox *m_printers;
+};

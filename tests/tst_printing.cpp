@@ -1,0 +1,405 @@
+#include "TestDatabase.h"
+#include "TestPrinters.h"
+#include "TestSupport.h"
+
+#include "app/FrmMain.h"
+#include "config/AppIniFile.h"
+#include "config/Crypt.h"
+#include "config/GbkText.h"
+#include "config/Settings.h"
+#include "db/BuyerDetails.h"
+#include "db/InvoiceGridModel.h"
+#include "db/demo/InvoicingSchema.h"
+#include "entry/DetailsPrompt.h"
+#include "print/BarcodePayload.h"
+#include "print/DeclarationPrinter.h"
+#include "print/PDF417BarCode.h"
+
+#include <ZXing/ReadBarcode.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <zlib.h>
+
+namespace {
+
+const QString Dll = QStringLiteral(BARCODEDLL_PATH);
+constexpr int Dpi = 600;
+constexpr int TopOffset = 48; // pixels between the paper's edge and the printable area
+
+QStringList fullRecord()
+{
+    return {QStringLiteral("张三"), QStringLiteral("身份证"), QStringLiteral("110101199001011234"),
+            QStringLiteral("13800138000"), QStringLiteral("100010"), QStringLiteral("北京市东城区^某路1号"),
+            QString(), QStringLiteral("一汽-大众汽车有限公司"), QStringLiteral("LFV2A21K5A3000001"),
+            QStringLiteral("大众FV7152FCDBG"), QStringLiteral("2026-12-10"), QStringLiteral("00012345"),
+            QStringLiteral("132000000001"), QStringLiteral("117000.00"), QStringLiteral("1.6"), QStringLiteral("0.17"),
+            QString(), QStringLiteral("5"), QStringLiteral("110101200801010"), QStringLiteral("13205810000"),
+            QStringLiteral("北京市朝阳区车市路8号"), QStringLiteral("010-88886666"), QStringLiteral("中国工商银行"),
+            QStringLiteral("0200001234567890123"), QString(), QStringLiteral("100000")};
+}
+
+struct Symbol {
+    QByteArray bytes;
+    QRect box;
+};
+
+// Every PDF417 symbol zxing-cpp finds on the page.
+QList<Symbol> symbolsOn(const QImage &page)
+{
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
+                                static_cast<int>(grey.bytesPerLine()));
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::PDF417);
+    QList<Symbol> symbols;
+    for (const ZXing::Result &result : ZXing::ReadBarcodes(view, hints)) {
+        const auto &bytes = result.bytes();
+        const auto position = result.position();
+        QPolygon corners;
+        for (int i = 0; i < 4; ++i)
+            corners << QPoint(position[i].x, position[i].y);
+        symbols.append({QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size())),
+                        corners.boundingRect()});
+    }
+    return symbols;
+}
+
+// A program folder of the test's own holding the given template file.
+struct ProgramFolder {
+    explicit ProgramFolder(const QByteArray &templateXml)
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("template"));
+        writeFileBytes(dir.filePath(QStringLiteral("template/PrintTemplate.xml")), templateXml);
+        AppSettings().AppDir = dir.path() + QLatin1Char('/');
+    }
+    QTemporaryDir dir;
+};
+
+QByteArray shippedTemplate()
+{
+    return readFileBytes(QStringLiteral(TEMPLATE_DIR "/PrintTemplate.xml"));
+}
+
+// A template with one rule and one text at known places.
+QByteArray probeTemplate(const char *name = "Template_SBB")
+{
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Forms><") + name
+        + "><PageWidth>210</PageWidth><PageHeight>297</PageHeight><PrintWay>0</PrintWay>"
+          "<TABLELINE><ITEM><PrtX>20</PrtX><PrtY>30</PrtY><Width>100</Width><Height>0</Height><LineWidth>0.5</LineWidth></ITEM></TABLELINE>"
+          "</" + name + "></Forms>";
+}
+
+// The first row from the top with a dark pixel in the column.
+int firstDarkRow(const QImage &page, int x, int fromY)
+{
+    for (int y = fromY; y < page.height(); ++y) {
+        if (qGray(page.pixel(x, y)) < 128)
+            return y;
+    }
+    return -1;
+}
+
+int px(double mm)
+{
+    return qRound(mm * Dpi / 25.4);
+}
+
+// Answers the details dialog from a script: an answer is OK with those values, nullopt Cancel.
+class ScriptedPrompt final : public DetailsPrompt
+{
+public:
+    std::optional<DetailsAnswer> Ask(const DetailsRequest &request) override
+    {
+        requests.append(request);
+        return answers.isEmpty() ? std::nullopt : answers.takeFirst();
+    }
+    QList<DetailsRequest> requests;
+    QList<std::optional<DetailsAnswer>> answers;
+};
+
+const DetailsAnswer Answer{QStringLiteral("身份证"), QStringLiteral("13900000000"), QStringLiteral("200000"),
+                           QStringLiteral("上海市浦东新区"), QStringLiteral("2.0")};
+
+DemoInvoice newInvoice(const QString &number, const QString &issued)
+{
+    DemoInvoice v;
+    v.jddm = QStringLiteral("132000000001");
+    v.jdhm = number;
+    v.kpsj = issued;
+    v.kprq = issued.left(19);
+    v.ghdw = QStringLiteral("李四");
+    v.fdjhm = QStringLiteral("EA211") + number;
+    v.jshj = QStringLiteral("117000");
+    v.zzsse = QStringLiteral("17000");
+    return v;
+}
+
+} // namespace
+
+class TestPrinting : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void payloadOfAnEmptyRecord()
+    {
+        QCOMPARE(BarcodePayload(QStringList(26, QString())),
+                 QStringLiteral("#STARS#2332948958^1^1^") + QString(24, QLatin1Char('^')) + QStringLiteral("#END#"));
+    }
+
+    void payloadOfAFullRecord()
+    {
+        const QStringList values = fullRecord();
+        const QString payload = BarcodePayload(values);
+        QVERIFY(payload.startsWith(QLatin1String("#STARS#")) && payload.endsWith(QLatin1String("#END#")));
+        const QString rest = payload.mid(7, payload.size() - 12);
+        const qsizetype body = rest.indexOf(QLatin1String("^1^1^"));
+        const QByteArray checked = Gbk::encode(rest.mid(body));
+        const auto crc = crc32(0, reinterpret_cast<const Bytef *>(checked.constData()), uInt(checked.size()));
+        QCOMPARE(rest.left(body), QString::number(quint32(crc)));
+
+        // The "^" inside the address splits it, as readers will see it.
+        const QStringList fields = rest.mid(body + 5).split(QLatin1Char('^'));
+        QCOMPARE(fields.size(), 26);
+        QCOMPARE(fields.last(), QString());
+        QCOMPARE(fields.mid(0, 5), values.mid(0, 5));
+        QCOMPARE(fields[5] + QLatin1Char('^') + fields[6], values[5]);
+        QCOMPARE(fields[7], QString()); // the empty engine number stays empty when enciphered
+        const QString key = QStringLiteral("132000000001-00012345");
+        QCOMPARE(fields[14], TCrypt::EncryptString(QStringLiteral("117000.00"), key));
+        QVERIFY(TCrypt::DecryptString(fields[14], key).startsWith(QLatin1String("117000.00")));
+        // Seller block before the rates block.
+        QCOMPARE(fields.mid(16, 6), values.mid(18, 6));
+        QCOMPARE(fields.mid(22, 3), values.mid(15, 3));
+    }
+
+    void payloadKeyTakesSixteenBytes()
+    {
+        QStringList a = fullRecord();
+        a[PrintRecord::dz] = QStringLiteral("北京");
+        a[PrintRecord::fdjhm] = QStringLiteral("无");
+        QStringList b = a;
+        b[PrintRecord::fphm] = QStringLiteral("00012399"); // differs after the 16th byte of the key
+        const auto engineField = [](const QStringList &values) { return BarcodePayload(values).split(QLatin1Char('^')).at(9); };
+        QCOMPARE(engineField(a), engineField(b));
+        b[PrintRecord::fpdm] = QStringLiteral("132000000002");
+        QVERIFY(engineField(a) != engineField(b));
+    }
+
+    void formAtPrinterResolution()
+    {
+        TempSettings settings;
+        ProgramFolder folder(shippedTemplate());
+        TPDF417BarCode barcode(Dll);
+        ImagePrinters printers(Dpi, TopOffset);
+        const QStringList values = fullRecord();
+        QVERIFY(PrintDeclaration(values, PrintRecord::FieldNames(), printers, &barcode));
+        QCOMPARE(printers.pages.size(), 1);
+        QCOMPARE(printers.requests[0].widthMm, 210);
+        const QImage &page = printers.pages[0];
+        const QList<Symbol> symbols = symbolsOn(page);
+        QCOMPARE(symbols.size(), 1);
+        QCOMPARE(symbols[0].bytes, Gbk::encode(BarcodePayload(values)));
+        QVERIFY(symbols[0].box.left() > page.width() / 2);
+        QVERIFY(symbols[0].box.top() < px(10));
+        page.save(QDir::temp().filePath(QStringLiteral("kerrowvantis-form.png")));
+    }
+
+    void itemsGoWhereMillimetresOffsetsAndTheBarcodePutThem_data()
+    {
+        QTest::addColumn<int>("offX");
+        QTest::addColumn<int>("offY");
+        QTest::newRow("no offsets") << 0 << 0;
+        QTest::newRow("3 right, 2 up") << 3 << -2;
+    }
+
+    void itemsGoWhereMillimetresOffsetsAndTheBarcodePutThem()
+    {
+        QFETCH(int, offX);
+        QFETCH(int, offY);
+        TempSettings settings;
+        ProgramFolder folder(probeTemplate());
+        AppSettings().OffX = offX;
+        AppSettings().OffY = offY;
+        TPDF417BarCode barcode(Dll);
+        ImagePrinters printers(Dpi, TopOffset);
+        const QStringList values = fullRecord();
+        QVERIFY(PrintDeclaration(values, PrintRecord::FieldNames(), printers, &barcode));
+        const QImage &page = printers.pages[0];
+
+        const QImage symbol = barcode.MakeImage(SettingsFilePath(), Gbk::encode(BarcodePayload(values)), Dpi, Dpi);
+        const int shift = qRound(symbol.height() * 25.4 / Dpi) + 1;
+        const int ruleY = px(30 + shift + offY) - TopOffset;
+        // The rule starts at 20 mm (plus the offset) and is found where its millimetres say.
+        const int x = px(20 + offX) + px(10);
+        QVERIFY2(qAbs(firstDarkRow(page, x, symbol.height() + 10) - (ruleY - px(0.25))) <= 2,
+                 qPrintable(QStringLiteral("rule at %1, expected about %2").arg(firstDarkRow(page, x, symbol.height() + 10)).arg(ruleY)));
+        QVERIFY(qGray(page.pixel(px(20 + offX) - px(1), ruleY)) > 128); // nothing left of its start
+        // The barcode ignores the offsets: top right, 70 pixels in from the printable edge.
+        const QList<Symbol> symbols = symbolsOn(page);
+        QCOMPARE(symbols.size(), 1);
+        QVERIFY(qAbs(symbols[0].box.right() - (page.width() - 70 - 1)) <= px(2));
+    }
+
+    void unloadableTemplateStartsNoJob()
+    {
+        TempSettings settings;
+        ProgramFolder folder("<Forms><Template_SBB><PageWidth>x</PageWidth></Template_SBB></Forms>");
+        ImagePrinters printers(Dpi, TopOffset);
+        QVERIFY(!PrintDeclaration(fullRecord(), PrintRecord::FieldNames(), printers, nullptr));
+        QVERIFY(printers.requests.isEmpty());
+    }
+
+    void unknownTemplatePrintsTheBarcodeOnly()
+    {
+        TempSettings settings;
+        ProgramFolder folder(probeTemplate("Template_Other"));
+        TPDF417BarCode barcode(Dll);
+        ImagePrinters printers(Dpi, TopOffset);
+        QVERIFY(PrintDeclaration(fullRecord(), PrintRecord::FieldNames(), printers, &barcode));
+        const QImage &page = printers.pages[0];
+        QCOMPARE(symbolsOn(page).size(), 1);
+        QCOMPARE(firstDarkRow(page, px(40), px(60)), -1); // no rule below the barcode
+    }
+
+    void pdfPrinterWritesTheForm()
+    {
+        TempSettings settings;
+        ProgramFolder folder(shippedTemplate());
+        TPDF417BarCode barcode(Dll);
+        const QString pdf = folder.dir.filePath(QStringLiteral("form.pdf"));
+        PdfPrinters printers(pdf);
+        QVERIFY(PrintDeclaration(fullRecord(), PrintRecord::FieldNames(), printers, &barcode));
+        const QByteArray bytes = readFileBytes(pdf);
+        QVERIFY(bytes.startsWith("%PDF"));
+        QVERIFY(bytes.contains("UMing")); // 宋体 on the page
+    }
+
+    void automaticPrinting_data() { AddBackendRows(); }
+    void automaticPrinting()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TempSettings settings;
+        TestDatabase db(backend);
+        InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
+                                       QStringLiteral("13205810000"), QStringLiteral("某某税务分局")});
+        // Issued after the start at 10:15: number 6 before number 5.
+        InsertInvoice(db.connection(), newInvoice(QStringLiteral("00000005"), QStringLiteral("2026-12-10 10:30:00.000")));
+        InsertInvoice(db.connection(), newInvoice(QStringLiteral("00000006"), QStringLiteral("2026-12-10 10:20:00.000")));
+        InsertInvoice(db.connection(), newInvoice(QStringLiteral("00000004"), QStringLiteral("2026-12-10 10:14:00.000")));
+        settings.write("[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n[Other]\r\nAutoPrint=1\r\n");
+
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        ImagePrinters printers(150, 0);
+        ScriptedPrompt prompt;
+        FixedClock clock(QDateTime(QDate(2026, 12, 10), QTime(10, 15)));
+        MainWindowOptions options;
+        options.barcodeLibraryPath = Dll;
+        options.clock = &clock;
+        options.printers = &printers;
+        options.detailsPrompt = &prompt;
+        TFrmMain window(options);
+        ProgramFolder folder(shippedTemplate());
+        const auto bookmark = [] { return ReadEndTime(); };
+        QCOMPARE(bookmark(), QStringLiteral("2026-12-10 10:15:00.000"));
+
+        // Cancel: nothing printed, the bookmark stays, the timer goes on.
+        prompt.answers = {std::nullopt};
+        window.AutoPrintNext();
+        QCOMPARE(prompt.requests.size(), 1);
+        QCOMPARE(prompt.requests[0].invoiceNumber, QStringLiteral("00000006"));
+        QVERIFY(printers.pages.isEmpty());
+        QCOMPARE(bookmark(), QStringLiteral("2026-12-10 10:15:00.000"));
+        QVERIFY(window.PrintTimer()->isActive());
+
+        // A printer that fails: its error is shown, the bookmark stays, the timer goes on.
+        prompt.answers = {Answer};
+        printers.refuseNext = true;
+        window.AutoPrintNext();
+        QCOMPARE(boxes.shown.last().kind, MessageKind::Error);
+        QCOMPARE(boxes.shown.last().text, QStringLiteral("打印机脱机"));
+        QCOMPARE(bookmark(), QStringLiteral("2026-12-10 10:15:00.000"));
+        QVERIFY(window.PrintTimer()->isActive());
+
+        // Two ticks print the two new invoices in issue-time order; a third finds nothing.
+        prompt.answers = {Answer, Answer};
+        window.AutoPrintNext();
+        QCOMPARE(bookmark(), QStringLiteral("2026-12-10 10:20:00.000"));
+        window.AutoPrintNext();
+        QCOMPARE(bookmark(), QStringLiteral("2026-12-10 10:30:00.000"));
+        QCOMPARE(printers.pages.size(), 2);
+        QCOMPARE(prompt.requests.last().invoiceNumber, QStringLiteral("00000005"));
+        QCOMPARE(boxes.shown.last().text, QStringLiteral("打印车辆基本信息表成功！"));
+        const int asked = prompt.requests.size();
+        window.AutoPrintNext();
+        QCOMPARE(prompt.requests.size(), asked);
+        QCOMPARE(printers.pages.size(), 2);
+        QVERIFY(window.PrintTimer()->isActive());
+        // The form carries the dialog's values.
+        const QList<Symbol> symbols = symbolsOn(printers.pages[1]);
+        QCOMPARE(symbols.size(), 1);
+        QVERIFY(Gbk::decode(symbols[0].bytes).contains(QStringLiteral("^上海市浦东新区^")));
+    }
+
+    void onDemandPrintingNeverMovesTheBookmark()
+    {
+        TempSettings settings;
+        TestDatabase db(Backend::SQLite);
+        InsertSeller(db.connection(), {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
+        InsertInvoice(db.connection(), newInvoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 09:00:00.000")));
+        settings.write("[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n");
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        ImagePrinters printers(150, 0, {QStringLiteral("甲"), QStringLiteral("乙")});
+        ScriptedPrompt prompt;
+        FixedClock clock(QDateTime(QDate(2026, 12, 10), QTime(10, 15)));
+        MainWindowOptions options;
+        options.barcodeLibraryPath = Dll;
+        options.clock = &clock;
+        options.printers = &printers;
+        options.detailsPrompt = &prompt;
+        TFrmMain window(options);
+        ProgramFolder folder(shippedTemplate());
+        window.show();
+        QCOMPARE(window.GridModel()->rowCount(), 1);
+
+        for (int copy = 0; copy < 2; ++copy) {
+            prompt.answers = {Answer};
+            // Pick the second printer in the printer choice.
+            QTimer::singleShot(0, [] {
+                QWidget *dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                auto *list = dialog->findChild<QComboBox *>(QStringLiteral("cbxPrintList"));
+                QVERIFY(list);
+                list->setCurrentIndex(1);
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            });
+            window.PrintSelectedDeclaration();
+        }
+        QCOMPARE(printers.pages.size(), 2);
+        QCOMPARE(printers.printedOn, (QStringList{QStringLiteral("乙"), QStringLiteral("乙")}));
+        QCOMPARE(ReadEndTime(), QStringLiteral("2026-12-10 10:15:00.000"));
+        // The row shows what the dialog took.
+        QCOMPARE(window.GridModel()->Cell(0, InvoiceGridModel::colDocument), QStringLiteral("身份证"));
+        QCOMPARE(window.GridModel()->Cell(0, 6), QStringLiteral("上海市浦东新区"));
+        QCOMPARE(boxes.shown.last().text, QStringLiteral("打印车辆基本信息表成功！"));
+
+        // No row selected: told, nothing printed.
+        window.Grid()->setCurrentIndex(QModelIndex());
+        window.PrintSelectedDeclaration();
+        QCOMPARE(boxes.shown.last().text, QStringLiteral("没有要打印的信息！"));
+        QCOMPARE(printers.pages.size(), 2);
+    }
+};
+
+QTEST_MAIN(TestPrinting)
+#include "tst_printing.moc"
