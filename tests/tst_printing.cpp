@@ -93,6 +93,8 @@ QByteArray probeTemplate(const char *name = "Template_SBB")
     return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Forms><") + name
         + "><PageWidth>210</PageWidth><PageHeight>297</PageHeight><PrintWay>0</PrintWay>"
           "<TABLELINE><ITEM><PrtX>20</PrtX><PrtY>30</PrtY><Width>100</Width><Height>0</Height><LineWidth>0.5</LineWidth></ITEM></TABLELINE>"
+          "<TABLEDATA><ITEM><Name>FPHM</Name><PrtX>100</PrtX><PrtY>50</PrtY><DisName>x</DisName><MaxLength>80</MaxLength>"
+          "<FontName>宋体</FontName><FontSize>20</FontSize><FontStyle>0</FontStyle></ITEM></TABLEDATA>"
           "</" + name + "></Forms>";
 }
 
@@ -109,6 +111,19 @@ int firstDarkRow(const QImage &page, int x, int fromY)
 int px(double mm)
 {
     return qRound(mm * Dpi / 25.4);
+}
+
+// The box around the dark pixels inside the area.
+QRect inkIn(const QImage &page, const QRect &area)
+{
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(page.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    return ink;
 }
 
 // Answers the details dialog from a script: an answer is OK with those values, nullopt Cancel.
@@ -216,14 +231,17 @@ private slots:
     {
         QTest::addColumn<int>("offX");
         QTest::addColumn<int>("offY");
-        QTest::newRow("no offsets") << 0 << 0;
-        QTest::newRow("3 right, 2 up") << 3 << -2;
+        QTest::addColumn<bool>("withBarcode");
+        QTest::newRow("no offsets") << 0 << 0 << true;
+        QTest::newRow("3 right, 2 up") << 3 << -2 << true;
+        QTest::newRow("no barcode: 1 mm down") << 0 << 0 << false;
     }
 
     void itemsGoWhereMillimetresOffsetsAndTheBarcodePutThem()
     {
         QFETCH(int, offX);
         QFETCH(int, offY);
+        QFETCH(bool, withBarcode);
         TempSettings settings;
         ProgramFolder folder(probeTemplate());
         AppSettings().OffX = offX;
@@ -231,21 +249,33 @@ private slots:
         TPDF417BarCode barcode(Dll);
         ImagePrinters printers(Dpi, TopOffset);
         const QStringList values = fullRecord();
-        QVERIFY(PrintDeclaration(values, PrintRecord::FieldNames(), printers, &barcode));
+        QVERIFY(PrintDeclaration(values, PrintRecord::FieldNames(), printers, withBarcode ? &barcode : nullptr));
         const QImage &page = printers.pages[0];
 
-        const QImage symbol = barcode.MakeImage(SettingsFilePath(), Gbk::encode(BarcodePayload(values)), Dpi, Dpi);
-        const int shift = qRound(symbol.height() * 25.4 / Dpi) + 1;
+        const QImage symbol = withBarcode
+            ? barcode.MakeImage(SettingsFilePath(), Gbk::encode(BarcodePayload(values)), Dpi, Dpi)
+            : QImage();
+        const int shift = withBarcode ? qRound(symbol.height() * 25.4 / Dpi) + 1 : 1;
         const int ruleY = px(30 + shift + offY) - TopOffset;
         // The rule starts at 20 mm (plus the offset) and is found where its millimetres say.
         const int x = px(20 + offX) + px(10);
-        QVERIFY2(qAbs(firstDarkRow(page, x, symbol.height() + 10) - (ruleY - px(0.25))) <= 2,
-                 qPrintable(QStringLiteral("rule at %1, expected about %2").arg(firstDarkRow(page, x, symbol.height() + 10)).arg(ruleY)));
+        const int below = symbol.height() + 10;
+        QVERIFY2(qAbs(firstDarkRow(page, x, below) - (ruleY - px(0.25))) <= 2,
+                 qPrintable(QStringLiteral("rule at %1, expected about %2").arg(firstDarkRow(page, x, below)).arg(ruleY)));
         QVERIFY(qGray(page.pixel(px(20 + offX) - px(1), ruleY)) > 128); // nothing left of its start
+        // The invoice number printed with its top left corner at its millimetres.
+        const QRect text = inkIn(page, QRect(px(95), px(40 + shift), px(60), px(20)));
+        QVERIFY2(text.left() >= px(100 + offX) && text.left() <= px(100 + offX) + px(1.5),
+                 qPrintable(QStringLiteral("text starts at x %1, expected %2").arg(text.left()).arg(px(100 + offX))));
+        const int textTop = px(50 + shift + offY) - TopOffset;
+        QVERIFY2(text.top() >= textTop && text.top() <= textTop + px(3),
+                 qPrintable(QStringLiteral("text starts at y %1, expected %2").arg(text.top()).arg(textTop)));
+
         // The barcode ignores the offsets: top right, 70 pixels in from the printable edge.
         const QList<Symbol> symbols = symbolsOn(page);
-        QCOMPARE(symbols.size(), 1);
-        QVERIFY(qAbs(symbols[0].box.right() - (page.width() - 70 - 1)) <= px(2));
+        QCOMPARE(symbols.size(), withBarcode ? 1 : 0);
+        if (withBarcode)
+            QVERIFY(qAbs(symbols[0].box.right() - (page.width() - 70 - 1)) <= px(2));
     }
 
     void unloadableTemplateStartsNoJob()
