@@ -58,8 +58,10 @@ int main(int argc, char *argv[])
     const double total = double(timer.nsecsElapsed()) / 1e6 / forms;
 
     timer.restart();
-    for (int i = 0; i < forms; ++i)
-        barcode.MakeImage(SettingsFilePath(), Gbk::encode(BarcodePayload(record(i))), 600, 600);
+    for (int i = 0; i < forms; ++i) {
+        if (barcode.MakeImage(SettingsFilePath(), Gbk::encode(BarcodePayload(record(i))), 600, 600).isNull())
+            qFatal("no barcode image");
+    }
     const double barcodeShare = double(timer.nsecsElapsed()) / 1e6 / forms;
 
     timer.restart();

@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev libqt6sql6-odbc
     unixodbc-dev libsqliteodbc odbc-postgresql postgresql
     libssl-dev zlib1g-dev libxml2-dev
+    libcurl4-openssl-dev openssl
     libzint-dev libzxing-dev
     libbenchmark-dev
     fontconfig fonts-arphic-uming

@@ -18,6 +18,9 @@
 #include "entry/NumberEdit.h"
 #include "entry/DetailsPrompt.h"
 #include "print/QtPrinters.h"
+#include "upload/FrmSBType.h"
+#include "upload/SetAuthenPwdForm.h"
+#include "upload/SetNetworkForm.h"
 #include "print/PDF417BarCode.h"
 
 #include <QCheckBox>
@@ -93,6 +96,7 @@ TFrmMain::TFrmMain(const MainWindowOptions &options)
         m_printers = m_ownPrinters.get();
     }
     m_autoPrintStep = [this] { AutoPrintNext(); };
+    // m_autoUploadStep = [this] { AutoUploadStep(); };
     setObjectName(QStringLiteral("FrmMain"));
     CreateComponents();
     m_trayIcon = new TMyTrayIcon(this, options.trayAvailable);
@@ -277,9 +281,9 @@ void TFrmMain::CreateMenus()
     // The commands of the printing, upload and report windows are connected where those live.
     QMenu *file = mainMenu1->addMenu(QStringLiteral("文件"));
     AddItem(file, QStringLiteral("设置打印间隔"), BarcodeDeclaration, &TFrmMain::N13Click);
-    AddItem(file, QStringLiteral("上传参数设置"), OnlineDeclaration);
-    AddItem(file, QStringLiteral("修改上传密码"), OnlineDeclaration);
-    m_itemSBType = AddItem(file, QStringLiteral("设置申报方式"), TagBoth);
+    AddItem(file, QStringLiteral("上传参数设置"), OnlineDeclaration, &TFrmMain::N21Click);
+    AddItem(file, QStringLiteral("修改上传密码"), OnlineDeclaration, &TFrmMain::N22Click);
+    m_itemSBType = AddItem(file, QStringLiteral("设置申报方式"), TagBoth, &TFrmMain::N28Click);
     AddItem(file, QStringLiteral("退出"), TagBoth, &TFrmMain::btnCloseClick);
 
     QMenu *print = mainMenu1->addMenu(QStringLiteral("打印申报表"));
@@ -299,7 +303,7 @@ void TFrmMain::CreateMenus()
     upload->menuAction()->setProperty("Tag", OnlineDeclaration);
     m_itemAutoUpload = AddItem(upload, QStringLiteral("自动上传数据"), OnlineDeclaration, &TFrmMain::N24Click);
     m_itemAutoUpload->setCheckable(true);
-    m_itemManualUpload = AddItem(upload, QStringLiteral("手工上传数据"), OnlineDeclaration);
+    m_itemManualUpload = AddItem(upload, QStringLiteral("手工上传数据"), OnlineDeclaration /*, &TFrmMain::ManualUpload*/);
 
     QMenu *help = mainMenu1->addMenu(QStringLiteral("帮助"));
     AddItem(help, QStringLiteral("帮助"), TagBoth, &TFrmMain::N15Click);
@@ -308,7 +312,7 @@ void TFrmMain::CreateMenus()
     m_popupMenu1 = new QMenu(this);
     m_popupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     AddItem(m_popupMenu1, QStringLiteral("导出"), BarcodeDeclaration);
-    m_contextUpload = AddItem(m_popupMenu1, QStringLiteral("手工上传"), OnlineDeclaration);
+    m_contextUpload = AddItem(m_popupMenu1, QStringLiteral("手工上传"), OnlineDeclaration /*, &TFrmMain::ManualUpload*/);
     AddItem(m_popupMenu1, QStringLiteral("退出"), TagBoth);
 
     m_trayMenu = new QMenu(this);
@@ -602,4 +606,23 @@ void TFrmMain::MenuItem1Click()
     setWindowState(windowState() | Qt::WindowMaximized);
     m_trayIcon->RestoreMainWindow();
     showMaximized();
+}
+
+void TFrmMain::N21Click()
+{
+    EditNetworkSettings(*m_printTimer, m_itemAutoUpload->isChecked());
+}
+
+void TFrmMain::N22Click()
+{
+    ShowModalCentered<TSetAuthenPwdForm>();
+}
+
+void TFrmMain::N28Click()
+{
+    if (ShowModalCentered<TfrmSBType>() != QDialog::Accepted)
+        return;
+    // Menus, buttons and the timer follow the mode only from the next start.
+    ShowInfo(QStringLiteral("设置成功，系统将关闭，请重新登录系统！"));
+    close();
 }

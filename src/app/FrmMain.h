@@ -2,6 +2,7 @@
 
 #include "config/Clock.h"
 #include "db/PrintRecord.h"
+#include "entry/DetailsPrompt.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
@@ -22,7 +23,6 @@ class InvoiceGridModel;
 class TJdcConnection;
 class TMyTrayIcon;
 class TNumberEdit;
-class DetailsPrompt;
 class Printers;
 class TPDF417BarCode;
 
@@ -81,6 +81,13 @@ public:
     void AutoPrintNext();
     // Lets the operator pick the printer; false when there is none or the choice was cancelled.
     bool ChooseDeclarationPrinter();
+
+    // Online declaration: uploads one invoice's record and marks it uploaded when the server
+    // accepts it (true); the message is the operator's either way.
+    std::pair<bool, QString> UploadInvoice(const QString &invoiceCode, const QString &invoiceNumber);
+    void UploadSelected();
+    void ManualUpload();
+    void AutoUploadStep();
     const TPDF417BarCode *BarCode() const { return m_barcode.get(); }
 
 protected:
@@ -112,7 +119,17 @@ private:
     void btnPrtClick();
     void btnPrtAdjustClick();
     void N13Click();
+    void N21Click();
+    void N22Click();
+    void N28Click();
     void AutoPrintStep();
+    void AutoUploadOnce();
+    bool SelectedInvoice(QString *invoiceCode, QString *invoiceNumber);
+    // The details dialog's request for a listed row (pre-filled when the row has details), and
+    // its answer written back into the row.
+    DetailsRequest RowDetailsRequest(int row) const;
+    void WriteDetailsToRow(int row, const DetailsAnswer &answer);
+    void EnsureBuyerRow(const QString &invoiceCode, const QString &invoiceNumber);
     bool NoPrinter();
     void RefreshGrid();
     DetailsPrompt &Prompt();

@@ -63,6 +63,29 @@ DetailsPrompt &TFrmMain::Prompt()
     return *m_detailsPrompt;
 }
 
+DetailsRequest TFrmMain::RowDetailsRequest(int row) const
+{
+    const auto cell = [this, row](int column) { return m_gridModel->Cell(row, column); };
+    DetailsRequest request;
+    request.invoiceNumber = cell(Col::colInvoiceNumber);
+    request.invoiceCode = cell(Col::colInvoiceCode);
+    request.selectDocumentByText = false;
+    if (!cell(Col::colDocument).isEmpty()) {
+        request.documentType = cell(Col::colDocument);
+        request.telephone = cell(4);
+        request.postcode = cell(5);
+        request.address = cell(6);
+        request.displacement = cell(Col::colDisplacement);
+    }
+    return request;
+}
+
+void TFrmMain::WriteDetailsToRow(int row, const DetailsAnswer &answer)
+{
+    for (const BuyerCell &buyer : BuyerCells)
+        m_gridModel->SetCell(row, buyer.column, answerFor(answer, buyer.field));
+}
+
 bool TFrmMain::NoPrinter()
 {
     if (!m_printers->Installed().isEmpty())
@@ -75,6 +98,7 @@ void TFrmMain::btnPrtClick()
 {
     if (AppSettings().SBType == BarcodeDeclaration)
         PrintSelectedDeclaration();
+    // else ManualUpload();
 }
 
 void TFrmMain::btnPrtAdjustClick()
@@ -111,28 +135,14 @@ void TFrmMain::PrintSelectedDeclaration()
         return;
     }
     const int row = current.row();
-    const auto cell = [this, row](int column) { return m_gridModel->Cell(row, column); };
-
-    DetailsRequest request;
-    request.invoiceNumber = cell(Col::colInvoiceNumber);
-    request.invoiceCode = cell(Col::colInvoiceCode);
-    request.selectDocumentByText = false;
-    if (!cell(Col::colDocument).isEmpty()) {
-        request.documentType = cell(Col::colDocument);
-        request.telephone = cell(4);
-        request.postcode = cell(5);
-        request.address = cell(6);
-        request.displacement = cell(Col::colDisplacement);
-    }
-    const std::optional<DetailsAnswer> answer = Prompt().Ask(request);
+    const std::optional<DetailsAnswer> answer = Prompt().Ask(RowDetailsRequest(row));
     if (!answer)
         return;
-    for (const BuyerCell &buyer : BuyerCells)
-        m_gridModel->SetCell(row, buyer.column, answerFor(*answer, buyer.field));
+    WriteDetailsToRow(row, *answer);
 
     m_printRecord.Reset();
     for (int field = 0; field < PrintRecord::FieldCount; ++field)
-        m_printRecord.SetValue(PrintRecord::Field(field), cell(field + 1).trimmed());
+        m_printRecord.SetValue(PrintRecord::Field(field), m_gridModel->Cell(row, field + 1).trimmed());
     for (const BuyerCell &buyer : BuyerCells)
         m_printRecord.SetValue(buyer.field, answerFor(*answer, buyer.field));
 

@@ -1,0 +1,236 @@
+#include "MyIdHttp.h"
+
+#include <memory>
+
+#include <curl/curl.h>
+
+#include <QByteArray>
+#include <QFile>
+
+#include "config/AppIniFile.h"
+#include "config/GbkText.h"
+#include "config/Util.h"
+
+namespace {
+
+const QString FailurePrefix = QStringLiteral("网络连接失败:,详细信息：");
+
+// Only the head of the reply counts; a longer body is cut here and the rest never read.
+constexpr qsizetype ReplyLimit = 10240;
+
+int connectTimeoutMs = 10000;
+int totalTimeoutMs = 30000;
+
+struct CurlHandleDeleter {
+    void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
+};
+
+struct HeaderListDeleter {
+    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+};
+
+using CurlHandle = std::unique_ptr<CURL, CurlHandleDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
+
+struct Reply {
+    QByteArray body;
+    bool cut = false;
+    QByteArray statusLine;
+};
+
+void initialiseCurl()
+{
+    // Once per process, before the first handle; libcurl is never shut down again.
+    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    Q_UNUSED(initialised);
+}
+
+size_t takeBody(char *data, size_t size, size_t count, void *userData)
+{
+    auto *reply = static_cast<Reply *>(userData);
+    const size_t bytes = size * count;
+    const auto room = static_cast<size_t>(ReplyLimit - reply->body.size());
+    if (bytes <= room) {
+        reply->body.append(data, static_cast<qsizetype>(bytes));
+        return bytes;
+    }
+    // Returning less than offered stops the transfer; Execute knows it was us.
+    reply->body.append(data, static_cast<qsizetype>(room));
+    reply->cut = true;
+    return 0;
+}
+
+size_t takeHeader(char *data, size_t size, size_t count, void *userData)
+{
+    auto *reply = static_cast<Reply *>(userData);
+    const size_t bytes = size * count;
+    const QByteArray line(data, static_cast<qsizetype>(bytes));
+    // The last status line is the final reply's, after any redirects.
+    if (line.startsWith("HTTP/"))
+        reply->statusLine = line.trimmed();
+    return bytes;
+}
+
+// Drops every byte of code 32 or less at both ends (blanks, line breaks, tabs, NUL).
+QByteArray trimmedControls(const QByteArray &bytes)
+{
+    qsizetype from = 0;
+    qsizetype to = bytes.size();
+    while (from < to && static_cast<unsigned char>(bytes[from]) <= 32)
+        ++from;
+    while (to > from && static_cast<unsigned char>(bytes[to - 1]) <= 32)
+        --to;
+    return bytes.mid(from, to - from);
+}
+
+QString curlFailure(CURLcode code, const char *errorBuffer)
+{
+    QString text = QString::fromUtf8(curl_easy_strerror(code));
+    const QString detail = QString::fromLocal8Bit(errorBuffer).trimmed();
+    if (!detail.isEmpty())
+        text += QStringLiteral(" (") + detail + QLatin1Char(')');
+    return text;
+}
+
+} // namespace
+
+TMyIdHttp::TMyIdHttp()
+{
+    initialiseCurl();
+}
+
+TMyIdHttp::~TMyIdHttp() = default;
+
+void TMyIdHttp::SetTimeouts(int connectMs, int totalMs)
+{
+    connectTimeoutMs = connectMs;
+    totalTimeoutMs = totalMs;
+}
+
+bool TMyIdHttp::CheckUrl(const QString &url)
+{
+    const qsizetype schemeEnd = url.indexOf(QStringLiteral("://"));
+    if (schemeEnd < 0)
+        return false;
+    const QString rest = url.mid(schemeEnd + 3);
+    qsizetype authorityEnd = rest.size();
+    for (const QChar stop : {QLatin1Char('/'), QLatin1Char('?'), QLatin1Char('#')}) {
+        const qsizetype at = rest.indexOf(stop);
+        if (at >= 0 && at < authorityEnd)
+            authorityEnd = at;
+    }
+    QString authority = rest.left(authorityEnd);
+    const qsizetype userInfoEnd = authority.lastIndexOf(QLatin1Char('@'));
+    if (userInfoEnd >= 0)
+        authority = authority.mid(userInfoEnd + 1);
+    if (authority.startsWith(QLatin1Char('['))) {
+        const qsizetype close = authority.indexOf(QLatin1Char(']'));
+        return (close < 0 ? authority.size() : close) > 1;
+    }
+    const qsizetype portStart = authority.indexOf(QLatin1Char(':'));
+    return (portStart < 0 ? authority.size() : portStart) > 0;
+}
+
+bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
+{
+    Url = url;
+    Fields = fields;
+
+    HeaderList headers;
+    for (const QString &field : fields) {
+        const qsizetype equals = field.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? field : field.left(equals);
+        const QString value = equals < 0 ? QString() : field.mid(equals + 1);
+        if (value.isEmpty())
+            continue;
+        // A line break would end the header early and smuggle in lines of its own.
+        if (field.contains(QLatin1Char('\r')) || field.contains(QLatin1Char('\n'))) {
+            Fail(QStringLiteral("字段 %1 含有回车或换行符，未发送").arg(name.simplified()));
+            return false;
+        }
+        if (field.contains(QChar(0))) {
+            Fail(QStringLiteral("字段 %1 含有空字符，未发送").arg(name));
+            return false;
+        }
+        const QByteArray line = Gbk::encode(name) + ": " + Gbk::encode(value);
+        curl_slist *grown = curl_slist_append(headers.get(), line.constData());
+        if (!grown) {
+            Fail(QString::fromUtf8(curl_easy_strerror(CURLE_OUT_OF_MEMORY)));
+            return false;
+        }
+        headers.release();
+        headers.reset(grown);
+    }
+
+    const CurlHandle curl(curl_easy_init());
+    if (!curl) {
+        Fail(QString::fromUtf8(curl_easy_strerror(CURLE_FAILED_INIT)));
+        return false;
+    }
+    CURL *handle = curl.get();
+    Reply reply;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    const QByteArray address = Gbk::encode(url);
+    // Settings key [NetConfig] CAFile: a PEM file of one more authority to trust for HTTPS
+    // (a tax office's own CA). The system's authorities stay trusted through curl's CA path.
+    const QByteArray caFile = QFile::encodeName(Ini::ReadString(QStringLiteral("NetConfig"),
+                                                                QStringLiteral("CAFile"), QString()));
+
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(handle, CURLOPT_URL, address.constData());
+    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    // An empty cookie file switches on the in-memory cookie store of this handle alone.
+    curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+    // Straight to the tax server: proxy variables of the environment are not followed.
+    curl_easy_setopt(handle, CURLOPT_PROXY, "");
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectTimeoutMs));
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(totalTimeoutMs));
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, takeBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &reply);
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, takeHeader);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &reply);
+    if (!caFile.isEmpty())
+        curl_easy_setopt(handle, CURLOPT_CAINFO, caFile.constData());
+
+    CURLcode result = curl_easy_perform(handle);
+    if (result == CURLE_WRITE_ERROR && reply.cut)
+        result = CURLE_OK;
+    if (result != CURLE_OK) {
+        Fail(curlFailure(result, errorBuffer));
+        return false;
+    }
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    if (status < 200 || status > 299) {
+        Fail(reply.statusLine.isEmpty() ? QStringLiteral("HTTP %1").arg(status)
+                                        : QString::fromLatin1(reply.statusLine));
+        return false;
+    }
+    ReadReply(reply.body);
+    return true;
+}
+
+void TMyIdHttp::Fail(const QString &detail)
+{
+    ResultValue = QStringLiteral("1");
+    ResultMessage = FailurePrefix + detail;
+}
+
+void TMyIdHttp::ReadReply(const QByteArray &body)
+{
+    const QByteArray text = trimmedControls(body);
+    const QByteArray response = TUtil::TextBetween(text, QByteArrayLiteral("<Response>"),
+                                                   QByteArrayLiteral("</Response>"));
+    // A reply without a Response leaves the earlier results as they were.
+    if (response.isEmpty())
+        return;
+    ResultValue = Gbk::decode(TUtil::TextBetween(response, QByteArrayLiteral("<ResultValue>"),
+                                                 QByteArrayLiteral("</ResultValue>")));
+    ResultMessage = Gbk::decode(TUtil::TextBetween(response, QByteArrayLiteral("<ResultMessage>"),
+                                                   QByteArrayLiteral("</ResultMessage>")));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// One exchange with the tax authority's server: a GET whose fields travel as request headers,
+// and the result value and message of the server's short XML reply. One instance per exchange.
+class TMyIdHttp final
+{
+public:
+    TMyIdHttp();
+    ~TMyIdHttp();
+    TMyIdHttp(const TMyIdHttp &) = delete;
+    TMyIdHttp &operator=(const TMyIdHttp &) = delete;
+
+    // True when the URL has "://" and, after it and any user information, a non-empty host.
+    // Nothing is sent.
+    static bool CheckUrl(const QString &url);
+
+    // Sends the fields ("NAME=VALUE" lines, in order; empty values are left out) as headers of
+    // one GET to url. True when a reply body was read; false when the exchange failed, with
+    // ResultValue "1" and ResultMessage "网络连接失败:,详细信息：" and the reason.
+    bool Execute(const QString &url, const QStringList &fields);
+
+    // Connect and whole-exchange time-outs in milliseconds for every later exchange
+    // (10 s and 30 s unless set); an exchange that runs out fails like any other.
+    static void SetTimeouts(int connectMs, int totalMs);
+
+    QString Url;
+    QString ResultValue;
+    QString ResultMessage;
+    QStringList Fields;
+
+private:
+    void Fail(const QString &detail);
+    void ReadReply(const QByteArray &body);
+};

@@ -1,0 +1,408 @@
+#include <memory>
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "TestSupport.h"
+#include "config/Encodings.h"
+#include "config/GZip.h"
+#include "config/GbkText.h"
+#include "upload/MyIdHttp.h"
+
+namespace {
+
+const QString FailurePrefix = QStringLiteral("网络连接失败:,详细信息：");
+constexpr int DefaultConnectMs = 10000;
+constexpr int DefaultTotalMs = 30000;
+
+struct LoggedRequest {
+    QByteArray method;
+    QByteArray target;
+    QByteArray head;
+};
+
+// The tax server fixture on a free loopback port, with a request log of its own; stopped when
+// it goes.
+class TaxServer final
+{
+public:
+    explicit TaxServer(const QStringList &arguments = {})
+    {
+        m_process.setProgram(QStringLiteral(TAXSERVER_PATH));
+        m_process.setArguments(QStringList{QStringLiteral("0"), QStringLiteral("--log"), logPath(),
+                                           QStringLiteral("--last-document"), lastDocumentPath()}
+                               + arguments);
+        m_process.start();
+        while (m_process.waitForStarted() && !m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
+        }
+        const QByteArray line = m_process.readLine().trimmed();
+        if (line.startsWith("port "))
+            m_port = line.mid(5).toInt();
+    }
+
+    ~TaxServer() { stop(); }
+
+    void stop()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+
+    int port() const { return m_port; }
+    QString failure() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
+
+    QString url(const QString &target, const QString &scheme = QStringLiteral("http")) const
+    {
+        return QStringLiteral("%1://127.0.0.1:%2%3").arg(scheme).arg(m_port).arg(target);
+    }
+
+    QList<LoggedRequest> requests() const
+    {
+        QList<LoggedRequest> logged;
+        for (const QByteArray &line : readFileBytes(logPath()).split('\n')) {
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() == 3)
+                logged.append({parts[0], parts[1], QByteArray::fromBase64(parts[2])});
+        }
+        return logged;
+    }
+
+    QByteArray lastDocument() const { return readFileBytes(lastDocumentPath()); }
+
+private:
+    QString logPath() const { return m_dir.filePath(QStringLiteral("requests.log")); }
+    QString lastDocumentPath() const { return m_dir.filePath(QStringLiteral("last-document.xml")); }
+
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    int m_port = 0;
+};
+
+// A target whose answer is exactly these bytes.
+QString replyOf(const QByteArray &body)
+{
+    return QStringLiteral("/reply?body=") + QString::fromLatin1(body.toHex());
+}
+
+QByteArray xmlDeclaration()
+{
+    return "<?xml version=\"1.0\" encoding=\"GBK\"?>";
+}
+
+} // namespace
+
+class TestHttp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_certificates.isValid());
+        QVERIFY(makeCertificates());
+    }
+
+    void init() { m_settings = std::make_unique<TempSettings>(); }
+
+    void cleanup()
+    {
+        TMyIdHttp::SetTimeouts(DefaultConnectMs, DefaultTotalMs);
+        m_settings.reset();
+    }
+
+    void uploadPutsTheFieldsOnTheWireAfterCurlsOwnHeaders()
+    {
+        const QString password = QStringLiteral("密码123");
+        TaxServer server({QStringLiteral("--password"), password});
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+
+        QByteArray document = Gbk::encode(QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?><ghdw>张三</ghdw>"));
+        QString packed = Base64Encode(GZipCompress(document));
+        while (!packed.endsWith(QLatin1Char('='))) {
+            document += ' ';
+            packed = Base64Encode(GZipCompress(document));
+        }
+        const QString length = QString::number(document.size());
+
+        TMyIdHttp http;
+        QVERIFY(http.Execute(server.url(QStringLiteral("/upload")),
+                             {QStringLiteral("NSRSBH=320581739256418"), QStringLiteral("PASSWORD=") + password,
+                              QStringLiteral("SWJGDM="), QStringLiteral("LENGTH=") + length,
+                              QStringLiteral("Record_NUM=1"), QStringLiteral("RZDATA=") + packed}));
+        QCOMPARE(http.ResultValue, QStringLiteral("0"));
+        QCOMPARE(http.ResultMessage, QStringLiteral("上传成功"));
+        QCOMPARE(server.lastDocument(), document);
+
+        const QList<LoggedRequest> requests = server.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].method, QByteArray("GET"));
+        QCOMPARE(requests[0].target, QByteArray("/upload"));
+        // Empty SWJGDM is left out; the Chinese password goes as its GBK bytes, RZDATA whole.
+        const QByteArray expected = "Host: 127.0.0.1:" + QByteArray::number(server.port()) + "\r\n"
+            + "Accept: */*\r\n"
+            + "NSRSBH: 320581739256418\r\n"
+            + "PASSWORD: \xC3\xDC\xC2\xEB" "123\r\n"
+            + "LENGTH: " + length.toLatin1() + "\r\n"
+            + "Record_NUM: 1\r\n"
+            + "RZDATA: " + packed.toLatin1() + "\r\n";
+        QCOMPARE(requests[0].head, expected);
+    }
+
+    void replies_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+
+        const QByteArray gbkReason = Gbk::encode(QStringLiteral("纳税人识别号未登记"));
+        QTest::newRow("0 and OK")
+            << replyOf(xmlDeclaration() + "<Response><ResultValue>0</ResultValue><ResultMessage>OK</ResultMessage></Response>")
+            << QStringLiteral("0") << QStringLiteral("OK");
+        QTest::newRow("2 and a GBK reason")
+            << replyOf(xmlDeclaration() + "<Response><ResultValue>2</ResultValue><ResultMessage>" + gbkReason
+                       + "</ResultMessage></Response>")
+            << QStringLiteral("2") << QStringLiteral("纳税人识别号未登记");
+        QTest::newRow("blank before 0 kept")
+            << replyOf("<Response><ResultValue> 0</ResultValue><ResultMessage>OK</ResultMessage></Response>")
+            << QStringLiteral(" 0") << QStringLiteral("OK");
+        QTest::newRow("entities left as they are")
+            << replyOf("<Response><ResultValue>0</ResultValue><ResultMessage>A &amp; B</ResultMessage></Response>")
+            << QStringLiteral("0") << QStringLiteral("A &amp; B");
+        QTest::newRow("html page without Response") << QStringLiteral("/upload?reply=noresponse") << QString() << QString();
+        QTest::newRow("blank lines around Response") << QStringLiteral("/upload?reply=blanklines") << QStringLiteral("0")
+                                                    << QString();
+        QTest::newRow("end marker before start")
+            << replyOf("<Response></ResultValue>0<ResultValue><ResultMessage>m</ResultMessage></Response>") << QString()
+            << QStringLiteral("m");
+        QTest::newRow("lower-case names")
+            << replyOf("<response><resultvalue>0</resultvalue><resultmessage>OK</resultmessage></response>") << QString()
+            << QString();
+        QTest::newRow("Response ends at byte 10240") << QStringLiteral("/upload?reply=long&response-end=10240")
+                                                     << QStringLiteral("0") << QStringLiteral("OK");
+        QTest::newRow("20000 bytes, Response ends after byte 10240") << QStringLiteral("/upload?reply=long") << QString()
+                                                                     << QString();
+        QTest::newRow("refusal of the server")
+            << QStringLiteral("/upload?refuse=") + QString::fromLatin1(QUrl::toPercentEncoding(QStringLiteral("暂停受理")))
+            << QStringLiteral("3") << QStringLiteral("暂停受理");
+    }
+
+    void replies()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        TaxServer server;
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+
+        TMyIdHttp http;
+        QVERIFY(http.Execute(server.url(target), {QStringLiteral("NSRSBH=320581739256418")}));
+        QCOMPARE(http.ResultValue, value);
+        QCOMPARE(http.ResultMessage, message);
+    }
+
+    void replyWithoutResponseKeepsTheEarlierResults()
+    {
+        TaxServer server;
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+        TMyIdHttp http;
+        QVERIFY(http.Execute(server.url(QStringLiteral("/upload?refuse=busy")), {}));
+        QCOMPARE(http.ResultValue, QStringLiteral("3"));
+
+        QVERIFY(http.Execute(server.url(QStringLiteral("/upload?reply=noresponse")), {}));
+        QCOMPARE(http.ResultValue, QStringLiteral("3"));
+        QCOMPARE(http.ResultMessage, QStringLiteral("busy"));
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("serverArguments");
+        QTest::addColumn<bool>("closeFirst");
+        QTest::addColumn<int>("totalMs");
+        QTest::addColumn<QString>("detail");
+
+        QTest::newRow("unreachable port") << QStringList() << true << DefaultTotalMs
+                                          << QStringLiteral("Couldn't connect to server");
+        QTest::newRow("time-out") << QStringList{QStringLiteral("--delay-ms"), QStringLiteral("3000")} << false << 500
+                                  << QStringLiteral("Timeout was reached");
+        QTest::newRow("status 500") << QStringList{QStringLiteral("--status"), QStringLiteral("500")} << false
+                                    << DefaultTotalMs << QStringLiteral("HTTP/1.1 500 Internal Server Error");
+    }
+
+    void failures()
+    {
+        QFETCH(QStringList, serverArguments);
+        QFETCH(bool, closeFirst);
+        QFETCH(int, totalMs);
+        QFETCH(QString, detail);
+        TaxServer server(serverArguments);
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+        if (closeFirst)
+            server.stop(); // nobody listens on that port any more
+        TMyIdHttp::SetTimeouts(200, totalMs);
+
+        TMyIdHttp http;
+        QVERIFY(!http.Execute(server.url(QStringLiteral("/upload")), {QStringLiteral("NSRSBH=320581739256418")}));
+        QCOMPARE(http.ResultValue, QStringLiteral("1"));
+        QVERIFY2(http.ResultMessage.startsWith(FailurePrefix + detail), qPrintable(http.ResultMessage));
+    }
+
+    void redirectBringsTheCookieBack()
+    {
+        TaxServer server;
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+        TMyIdHttp http;
+        QVERIFY(http.Execute(server.url(QStringLiteral("/password?redirect")),
+                             {QStringLiteral("NSRSBH=320581739256418"), QStringLiteral("PASSWORD=123456"),
+                              QStringLiteral("NEW_PASSWORD=654321")}));
+        QCOMPARE(http.ResultValue, QStringLiteral("0"));
+        QCOMPARE(http.ResultMessage, QStringLiteral("密码修改成功"));
+
+        const QList<LoggedRequest> requests = server.requests();
+        QCOMPARE(requests.size(), 2);
+        QVERIFY(requests[1].target.startsWith("/password?session="));
+        const QByteArray token = requests[1].target.mid(requests[1].target.indexOf('=') + 1);
+        QVERIFY(requests[1].head.contains("\r\nCookie: KVSESSION=" + token + "\r\n"));
+        QVERIFY(requests[1].head.endsWith("NEW_PASSWORD: 654321\r\n"));
+    }
+
+    void serverKeepsTheChangedPassword()
+    {
+        TaxServer server;
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+        const QStringList change{QStringLiteral("NSRSBH=1"), QStringLiteral("PASSWORD=123456"),
+                                 QStringLiteral("NEW_PASSWORD=abcdef")};
+        TMyIdHttp first;
+        first.Execute(server.url(QStringLiteral("/password")), change);
+        QCOMPARE(first.ResultValue, QStringLiteral("0"));
+
+        TMyIdHttp again;
+        again.Execute(server.url(QStringLiteral("/password")), change);
+        QCOMPARE(again.ResultValue, QStringLiteral("2"));
+        QCOMPARE(again.ResultMessage, QStringLiteral("当前密码错误"));
+    }
+
+    void tls_data()
+    {
+        QTest::addColumn<bool>("trustTestAuthority");
+        QTest::addColumn<bool>("received");
+        QTest::addColumn<QString>("value");
+
+        QTest::newRow("unknown authority") << false << false << QStringLiteral("1");
+        QTest::newRow("authority from CAFile") << true << true << QStringLiteral("0");
+    }
+
+    void tls()
+    {
+        QFETCH(bool, trustTestAuthority);
+        QFETCH(bool, received);
+        QFETCH(QString, value);
+        if (trustTestAuthority)
+            m_settings->write("[NetConfig]\r\nCAFile=" + QFile::encodeName(certificate("ca.pem")) + "\r\n");
+        TaxServer server({QStringLiteral("--tls"), certificate("server.pem"), certificate("server.key")});
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+
+        TMyIdHttp http;
+        QCOMPARE(http.Execute(server.url(QStringLiteral("/password"), QStringLiteral("https")),
+                              {QStringLiteral("NSRSBH=1"), QStringLiteral("PASSWORD=123456"),
+                               QStringLiteral("NEW_PASSWORD=abcdef")}),
+                 received);
+        QCOMPARE(http.ResultValue, value);
+        if (!received)
+            QVERIFY2(http.ResultMessage.startsWith(FailurePrefix + QStringLiteral("SSL peer certificate")),
+                     qPrintable(http.ResultMessage));
+        QCOMPARE(server.requests().size(), received ? 1 : 0);
+    }
+
+    void lineBreakKeepsTheExchangeFromGoingOut_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("detail");
+
+        QTest::newRow("LF in value") << QStringLiteral("RZDATA=abc\nX-Injected: 1")
+                                     << QStringLiteral("字段 RZDATA 含有回车或换行符，未发送");
+        QTest::newRow("CR alone at the end") << QStringLiteral("PASSWORD=123456\r")
+                                             << QStringLiteral("字段 PASSWORD 含有回车或换行符，未发送");
+        QTest::newRow("CR LF in name") << QStringLiteral("X-A\r\nX-B=1") << QStringLiteral("字段 X-A X-B 含有回车或换行符，未发送");
+    }
+
+    void lineBreakKeepsTheExchangeFromGoingOut()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, detail);
+        TaxServer server;
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+
+        TMyIdHttp http;
+        QVERIFY(!http.Execute(server.url(QStringLiteral("/upload")), {QStringLiteral("NSRSBH=1"), field}));
+        QCOMPARE(http.ResultValue, QStringLiteral("1"));
+        QCOMPARE(http.ResultMessage, FailurePrefix + detail);
+
+        // The server answers one connection at a time, so this one would come after the first.
+        TMyIdHttp after;
+        QVERIFY(after.Execute(server.url(QStringLiteral("/after?reply=blanklines")), {}));
+        const QList<LoggedRequest> requests = server.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].target, QByteArray("/after?reply=blanklines"));
+    }
+
+    void checkUrl_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("valid");
+
+        QTest::newRow("colon and port") << QStringLiteral(":8080") << false;
+        QTest::newRow("address and port without scheme") << QStringLiteral("127.0.0.1:8080") << false;
+        QTest::newRow("http, address and port") << QStringLiteral("http://127.0.0.1:8080") << true;
+        QTest::newRow("https with a path") << QStringLiteral("https://tax.example.cn/upload") << true;
+        QTest::newRow("user information") << QStringLiteral("http://user:pw@host:80/upload") << true;
+        QTest::newRow("user information, no host") << QStringLiteral("http://user@:80/upload") << false;
+        QTest::newRow("scheme alone") << QStringLiteral("http://") << false;
+        QTest::newRow("empty host before the path") << QStringLiteral("http:///upload") << false;
+        QTest::newRow("one slash") << QStringLiteral("http:/host/upload") << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+
+    void checkUrl()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, valid);
+        QCOMPARE(TMyIdHttp::CheckUrl(url), valid);
+    }
+
+private:
+    QString certificate(const char *name) const { return m_certificates.filePath(QString::fromLatin1(name)); }
+
+    // A throw-away authority and a server certificate it signed for 127.0.0.1 and localhost.
+    bool makeCertificates()
+    {
+        writeFileBytes(certificate("server.ext"),
+                       "basicConstraints=CA:FALSE\nsubjectAltName=IP:127.0.0.1,DNS:localhost\nextendedKeyUsage=serverAuth\n");
+        const QString ecKey = QStringLiteral("-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes ");
+        const QStringList steps{
+            QStringLiteral("req -x509 ") + ecKey + QStringLiteral("-keyout ca.key -out ca.pem -days 2 -subj /CN=Kerrowvantis-Test-CA"),
+            QStringLiteral("req ") + ecKey + QStringLiteral("-keyout server.key -out server.csr -subj /CN=127.0.0.1"),
+            QStringLiteral("x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile server.ext "
+                           "-out server.pem"),
+        };
+        for (const QString &step : steps) {
+            QProcess openssl;
+            openssl.setWorkingDirectory(m_certificates.path());
+            openssl.start(QStringLiteral("openssl"), step.split(QLatin1Char(' ')));
+            if (!openssl.waitForFinished(60000) || openssl.exitStatus() != QProcess::NormalExit || openssl.exitCode() != 0) {
+                qWarning("openssl %s: %s", qPrintable(step), openssl.readAllStandardError().constData());
+                return false;
+            }
+        }
+        return true;
+    }
+
+    QTemporaryDir m_certificates;
+    std::unique_ptr<TempSettings> m_settings;
+};
+
+QTEST_GUILESS_MAIN(TestHttp)
+#include "tst_http.moc"
