@@ -9,7 +9,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev libqt6sql6-odbc
     unixodbc-dev libsqliteodbc odbc-postgresql postgresql
-    libssl-dev zlib1g-dev libxml2-dev
+    libssl-dev zlib1g-dev libxml2-dev libzip-dev
     libcurl4-openssl-dev openssl
     libzint-dev libzxing-dev
     libbenchmark-dev

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "TestSupport.h"
+#include "TestTaxServer.h"
 #include "config/Encodings.h"
 #include "config/GZip.h"
 #include "config/GbkText.h"
@@ -16,71 +17,6 @@ namespace {
 const QString FailurePrefix = QStringLiteral("网络连接失败:,详细信息：");
 constexpr int DefaultConnectMs = 10000;
 constexpr int DefaultTotalMs = 30000;
-
-struct LoggedRequest {
-    QByteArray method;
-    QByteArray target;
-    QByteArray head;
-};
-
-// The tax server fixture on a free loopback port, with a request log of its own; stopped when
-// it goes.
-class TaxServer final
-{
-public:
-    explicit TaxServer(const QStringList &arguments = {})
-    {
-        m_process.setProgram(QStringLiteral(TAXSERVER_PATH));
-        m_process.setArguments(QStringList{QStringLiteral("0"), QStringLiteral("--log"), logPath(),
-                                           QStringLiteral("--last-document"), lastDocumentPath()}
-                               + arguments);
-        m_process.start();
-        while (m_process.waitForStarted() && !m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
-        }
-        const QByteArray line = m_process.readLine().trimmed();
-        if (line.startsWith("port "))
-            m_port = line.mid(5).toInt();
-    }
-
-    ~TaxServer() { stop(); }
-
-    void stop()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-
-    int port() const { return m_port; }
-    QString failure() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
-
-    QString url(const QString &target, const QString &scheme = QStringLiteral("http")) const
-    {
-        return QStringLiteral("%1://127.0.0.1:%2%3").arg(scheme).arg(m_port).arg(target);
-    }
-
-    QList<LoggedRequest> requests() const
-    {
-        QList<LoggedRequest> logged;
-        for (const QByteArray &line : readFileBytes(logPath()).split('\n')) {
-            const QList<QByteArray> parts = line.split(' ');
-            if (parts.size() == 3)
-                logged.append({parts[0], parts[1], QByteArray::fromBase64(parts[2])});
-        }
-        return logged;
-    }
-
-    QByteArray lastDocument() const { return readFileBytes(lastDocumentPath()); }
-
-private:
-    QString logPath() const { return m_dir.filePath(QStringLiteral("requests.log")); }
-    QString lastDocumentPath() const { return m_dir.filePath(QStringLiteral("last-document.xml")); }
-
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    int m_port = 0;
-};
 
 // A target whose answer is exactly these bytes.
 QString replyOf(const QByteArray &body)

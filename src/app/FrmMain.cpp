@@ -96,7 +96,7 @@ TFrmMain::TFrmMain(const MainWindowOptions &options)
         m_printers = m_ownPrinters.get();
     }
     m_autoPrintStep = [this] { AutoPrintNext(); };
-    // m_autoUploadStep = [this] { AutoUploadStep(); };
+    m_autoUploadStep = [this] { AutoUploadStep(); };
     setObjectName(QStringLiteral("FrmMain"));
     CreateComponents();
     m_trayIcon = new TMyTrayIcon(this, options.trayAvailable);
@@ -303,7 +303,7 @@ void TFrmMain::CreateMenus()
     upload->menuAction()->setProperty("Tag", OnlineDeclaration);
     m_itemAutoUpload = AddItem(upload, QStringLiteral("自动上传数据"), OnlineDeclaration, &TFrmMain::N24Click);
     m_itemAutoUpload->setCheckable(true);
-    m_itemManualUpload = AddItem(upload, QStringLiteral("手工上传数据"), OnlineDeclaration /*, &TFrmMain::ManualUpload*/);
+    m_itemManualUpload = AddItem(upload, QStringLiteral("手工上传数据"), OnlineDeclaration, &TFrmMain::ManualUpload);
 
     QMenu *help = mainMenu1->addMenu(QStringLiteral("帮助"));
     AddItem(help, QStringLiteral("帮助"), TagBoth, &TFrmMain::N15Click);
@@ -312,7 +312,7 @@ void TFrmMain::CreateMenus()
     m_popupMenu1 = new QMenu(this);
     m_popupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     AddItem(m_popupMenu1, QStringLiteral("导出"), BarcodeDeclaration);
-    m_contextUpload = AddItem(m_popupMenu1, QStringLiteral("手工上传"), OnlineDeclaration /*, &TFrmMain::ManualUpload*/);
+    m_contextUpload = AddItem(m_popupMenu1, QStringLiteral("手工上传"), OnlineDeclaration, &TFrmMain::ManualUpload);
     AddItem(m_popupMenu1, QStringLiteral("退出"), TagBoth);
 
     m_trayMenu = new QMenu(this);

@@ -98,7 +98,8 @@ void TFrmMain::btnPrtClick()
 {
     if (AppSettings().SBType == BarcodeDeclaration)
         PrintSelectedDeclaration();
-    // else ManualUpload();
+    else
+        ManualUpload();
 }
 
 void TFrmMain::btnPrtAdjustClick()
