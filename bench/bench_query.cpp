@@ -7,6 +7,7 @@
 // PostgreSQL needs KV_PG_PORT (scripts/pg-test-cluster.sh start DIR PORT). The memory figure comes
 // from a second run of this program that only opens the window and lists.
 
+#include "PlainOdbc.h"
 #include "app/FrmMain.h"
 #include "config/AppIniFile.h"
 #include "config/Settings.h"
@@ -25,8 +26,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
-#include <sql.h>
-#include <sqlext.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -43,46 +42,6 @@ QString listStatement()
     filter.startBound = Start;
     filter.endBound = End;
     return InvoiceListStatement(filter);
-}
-
-// (a): every column of every row as a string, through nothing but ODBC.
-qint64 fetchWithOdbc(const QString &dsn, qint64 *cells)
-{
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    const QByteArray name = dsn.toUtf8();
-    if (!SQL_SUCCEEDED(SQLConnect(dbc, (SQLCHAR *)name.constData(), SQL_NTS, nullptr, 0, nullptr, 0)))
-        qFatal("ODBC connect failed");
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-
-    QElapsedTimer timer;
-    timer.start();
-    const std::u16string sql = listStatement().toStdU16String();
-    if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, (SQLWCHAR *)sql.c_str(), SQL_NTS)))
-        qFatal("ODBC statement failed");
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(stmt, &columns);
-    std::vector<QString> row(static_cast<size_t>(columns));
-    SQLWCHAR buffer[4096];
-    *cells = 0;
-    while (SQL_SUCCEEDED(SQLFetch(stmt))) {
-        for (SQLUSMALLINT c = 1; c <= columns; ++c) {
-            SQLLEN length = 0;
-            SQLGetData(stmt, c, SQL_C_WCHAR, buffer, sizeof buffer, &length);
-            row[c - 1] = length > 0 ? QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), length / 2) : QString();
-            ++*cells;
-        }
-    }
-    const qint64 elapsed = timer.elapsed();
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return elapsed;
 }
 
 // (b): the window's own query, until the grid has painted its first screen.
@@ -188,7 +147,7 @@ int main(int argc, char *argv[])
     std::vector<qint64> listed;
     qint64 cells = 0;
     for (int run = 0; run < 3; ++run) {
-        odbc.push_back(fetchWithOdbc(dsn, &cells));
+        odbc.push_back(FetchWithPlainOdbc(dsn, listStatement(), &cells));
         listed.push_back(listInWindow(*window));
     }
     const qint64 a = median(odbc);

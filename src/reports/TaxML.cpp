@@ -163,7 +163,7 @@ QString valueText(const OdbcCursor &rows, int column, Value kind)
 QString escaped(const QString &value)
 {
     QString text = value;
-    /*mut2*/
+    text.replace(QLatin1Char('&'), QLatin1String("&amp;"));
     text.replace(QLatin1Char('<'), QLatin1String("&lt;"));
     text.replace(QLatin1Char('>'), QLatin1String("&gt;"));
     return text;
@@ -173,7 +173,7 @@ QString escaped(const QString &value)
 QString cdata(const QString &value)
 {
     QString text = value;
-    /*mut*/
+    text.replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"));
     return QStringLiteral("<![CDATA[") + text + QStringLiteral("]]>");
 }
 
