@@ -18,6 +18,7 @@
 #include "entry/NumberEdit.h"
 #include "entry/DetailsPrompt.h"
 #include "print/QtPrinters.h"
+#include "reports/FrmSBSJ.h"
 #include "upload/FrmSBType.h"
 #include "upload/SetAuthenPwdForm.h"
 #include "upload/SetNetworkForm.h"
@@ -297,7 +298,7 @@ void TFrmMain::CreateMenus()
     QMenu *reports = mainMenu1->addMenu(QStringLiteral("生成报表"));
     AddItem(reports, QStringLiteral("生成机动车销售月报表"), TagBoth);
     AddItem(reports, QStringLiteral("生成电子申报数据"), TagBoth);
-    AddItem(reports, QStringLiteral("生成上报数据"), TagBoth);
+    AddItem(reports, QStringLiteral("生成上报数据"), TagBoth, &TFrmMain::N18Click);
 
     QMenu *upload = mainMenu1->addMenu(QStringLiteral("上传数据"));
     upload->menuAction()->setProperty("Tag", OnlineDeclaration);
@@ -606,6 +607,11 @@ void TFrmMain::MenuItem1Click()
     setWindowState(windowState() | Qt::WindowMaximized);
     m_trayIcon->RestoreMainWindow();
     showMaximized();
+}
+
+void TFrmMain::N18Click()
+{
+    ShowModalCentered<TfrmSBSJ>(*m_jdc, nullptr, *m_clock);
 }
 
 void TFrmMain::N21Click()

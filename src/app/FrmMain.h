@@ -119,6 +119,7 @@ private:
     void btnPrtClick();
     void btnPrtAdjustClick();
     void N13Click();
+    void N18Click();
     void N21Click();
     void N22Click();
     void N28Click();
