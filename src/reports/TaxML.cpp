@@ -24,7 +24,7 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-// The namespace stays the authority's data-specification site; readers match on it, never fetch it.
+// The namespace names the authority's data-standards site; readers match on it, never fetch it.
 const QString DocumentHead = QStringLiteral(
     "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n"
     "<taxML xmlns=\"http://www.chinatax.gov.cn/dataspec/\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
