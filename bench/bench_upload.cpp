@@ -105,6 +105,11 @@ int main(int argc, char *argv[])
         WriteSBSJArchive(window.JDC(), folder.path(), QDate(2026, 11, 1), Seller());
         archive.push_back(timer.elapsed());
     }
+    QElapsedTimer documentTimer;
+    documentTimer.start();
+    const QByteArray document = MakeSBSJDocument(window.JDC(), month);
+    const qint64 documentMs = documentTimer.elapsed();
+    std::printf("monthly document alone: %lld ms, %lld bytes\n", documentMs, qint64(document.size()));
     std::sort(plain.begin(), plain.end());
     std::sort(archive.begin(), archive.end());
     std::printf("monthly archive of %s (%d invoices): %lld ms; the same query through plain ODBC: %lld ms; ratio %.2f\n",

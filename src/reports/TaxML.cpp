@@ -160,13 +160,19 @@ QString valueText(const OdbcCursor &rows, int column, Value kind)
     return text.toString();
 }
 
-QString escaped(const QString &value)
+// Appends the value with "&", "<" and ">" as entities; most values hold none and go in as they are.
+void appendEscaped(QString &out, QStringView value)
 {
-    QString text = value;
-    text.replace(QLatin1Char('&'), QLatin1String("&amp;"));
-    text.replace(QLatin1Char('<'), QLatin1String("&lt;"));
-    text.replace(QLatin1Char('>'), QLatin1String("&gt;"));
-    return text;
+    for (const QChar c : value) {
+        if (c == QLatin1Char('&'))
+            out += QLatin1String("&amp;");
+        else if (c == QLatin1Char('<'))
+            out += QLatin1String("&lt;");
+        else if (c == QLatin1Char('>'))
+            out += QLatin1String("&gt;");
+        else
+            out += c;
+    }
 }
 
 // "]]>" would end the section early: its ">" moves into a section of its own.
@@ -287,16 +293,23 @@ QByteArray MakeSBSJDocument(TJdcConnection &connection, const QString &month)
                                     + QuotedSql(month) + QStringLiteral(" order by t.kprq,t.jdhm,t.jddm"));
     const std::vector<int> columns = columnsOf(rows, MonthlyRecord, std::size(MonthlyRecord));
     QString text = DocumentHead;
+    // Pieces are appended one by one: a month can hold tens of thousands of invoices.
     while (rows.Next()) {
-        text += QStringLiteral("<jdcxsfpMxxx>") + CrLf;
+        text += QLatin1String("<jdcxsfpMxxx>\r\n");
         for (size_t i = 0; i < std::size(MonthlyRecord); ++i) {
             const Element &element = MonthlyRecord[i];
-            text += QLatin1String(element.opening) + escaped(valueText(rows, columns[i], element.kind))
-                + QLatin1String(element.closing) + CrLf;
+            text += QLatin1String(element.opening);
+            if (element.kind == Value::Plain && columns[i] >= 0)
+                appendEscaped(text, rows.Text(columns[i]));
+            else
+                appendEscaped(text, valueText(rows, columns[i], element.kind));
+            text += QLatin1String(element.closing);
+            text += QLatin1String("\r\n");
         }
-        text += QStringLiteral("</jdcxsfpMxxx>") + CrLf;
+        text += QLatin1String("</jdcxsfpMxxx>\r\n");
     }
-    return Gbk::encode(text + DocumentTail);
+    text += DocumentTail;
+    return Gbk::encode(text);
 }
 
 QString WriteSBSJArchive(TJdcConnection &connection, const QString &folder, const QDate &month,
