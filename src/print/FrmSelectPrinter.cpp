@@ -2,9 +2,9 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/ModalDialogs.h"
 #include "entry/ComboBoxEx.h"
 
 TfrmSelectPrinter::TfrmSelectPrinter(const QStringList &printers, const QString &current, QWidget *parent)
@@ -25,19 +25,7 @@ TfrmSelectPrinter::TfrmSelectPrinter(const QStringList &printers, const QString 
         m_printers->setCurrentIndex(index);
     label->setBuddy(m_printers);
 
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    // Escape rejects too, through QDialog.
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout *buttons = OkCancelRow(this, QStringLiteral("btnOK"), QStringLiteral("btnCancel"), [this] { accept(); });
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(label);

@@ -3,10 +3,10 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "config/ModalDialogs.h"
 #include "config/ErrorDisplay.h"
 #include "config/Settings.h"
 
@@ -31,18 +31,7 @@ TfrmSBType::TfrmSBType(QWidget *parent)
     if (QAbstractButton *current = m_types->button(AppSettings().SBType - 1))
         current->setChecked(true);
 
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn1Click(); }); });
-    // Escape rejects too, through QDialog.
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("BitBtn2"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout *buttons = OkCancelRow(this, QStringLiteral("BitBtn1"), QStringLiteral("BitBtn2"), [this] { BitBtn1Click(); });
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(group);

@@ -6,10 +6,10 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "config/ModalDialogs.h"
 #include "config/ErrorDisplay.h"
 #include "config/GbkText.h"
 #include "config/MessageBoxes.h"
@@ -75,18 +75,7 @@ TSetAuthenPwdForm::TSetAuthenPwdForm(PasswordExchange exchange, QWidget *parent)
     grid->addWidget(label("Label3", QStringLiteral("确认新密码:"), m_newPwd2, frame), 2, 1);
     grid->addWidget(m_newPwd2, 2, 2);
 
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("btnOk"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnOkClick(); }); });
-    // Escape rejects too, through QDialog.
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout *buttons = OkCancelRow(this, QStringLiteral("btnOk"), QStringLiteral("btnCancel"), [this] { btnOkClick(); });
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(frame);

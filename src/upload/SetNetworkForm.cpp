@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -175,18 +174,7 @@ TSetNetworkForm::TSetNetworkForm(QWidget *parent)
     pageLayout->addWidget(server);
     pageLayout->addWidget(upload);
 
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("btnOk"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnOkClick(); }); });
-    // Escape rejects too, through QDialog.
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout *buttons = OkCancelRow(this, QStringLiteral("btnOk"), QStringLiteral("btnCancel"), [this] { btnOkClick(); });
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_pages);
