@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package Kerrowvantis needs to build, run and test, and the fontconfig
 # alias that makes "宋体" a real font. Installs only what is missing; safe to run again.
+#   scripts/install-deps.sh [PACKAGE...]   only the named packages (the developer scripts' own)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -17,6 +18,8 @@ packages=(
     gzip
 )
 
+[ $# -eq 0 ] || packages=("$@")
+
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
@@ -31,9 +34,12 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "install-deps: installing ${missing[*]}"
-    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # Waits for another installation that holds the package lock instead of failing.
+    apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -qq)
+    "${sudo_cmd[@]}" "${apt[@]}" update
+    "${sudo_cmd[@]}" "${apt[@]}" install -y --no-install-recommends "${missing[@]}" >/dev/null
 fi
+[ $# -eq 0 ] || exit 0
 
 alias_file=/etc/fonts/conf.d/65-kerrowvantis-songti.conf
 if ! cmp -s "$here/fontconfig/65-kerrowvantis-songti.conf" "$alias_file"; then

@@ -17,18 +17,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 as_root() { "${sudo_cmd[@]}" "$@"; }
 
-missing=()
-for package in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "pdf-printer: installing ${missing[*]}"
-    # Waits for another installation that holds the package lock instead of failing.
-    apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -qq)
-    as_root "${apt[@]}" update
-    as_root "${apt[@]}" install -y --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$(dirname "${BASH_SOURCE[0]}")/install-deps.sh" "${packages[@]}"
 
 scheduler_running() { lpstat -r 2>/dev/null | grep -qx 'scheduler is running'; }
 

@@ -9,13 +9,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$top/build/screenshots}")
 mkdir -p "$out"
 
-need=()
-command -v xvfb-run >/dev/null || need+=(xvfb xauth)
-command -v import >/dev/null || need+=(imagemagick)
-if [ ${#need[@]} -gt 0 ]; then
-    sudo_cmd=(); [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+"$top/scripts/install-deps.sh" xvfb xauth imagemagick
 [ -x "$top/build/bin/Kerrowvantis" ] || "$top/scripts/build.sh"
 
 for mode in 1 2; do
