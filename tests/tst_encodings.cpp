@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include "config/AppError.h"
 #include "config/Crc32.h"
 #include "config/Crypt.h"
@@ -14,24 +16,6 @@
 #include <zlib.h>
 
 namespace {
-
-// Inflates a gzip member with zlib's own gzip reader.
-QByteArray gunzip(const QByteArray &member)
-{
-    z_stream stream{};
-    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
-        return "<init failed>";
-    QByteArray out(1 << 20, Qt::Uninitialized);
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(member.constData()));
-    stream.avail_in = static_cast<uInt>(member.size());
-    stream.next_out = reinterpret_cast<Bytef *>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int result = inflate(&stream, Z_FINISH);
-    out.resize(static_cast<qsizetype>(stream.total_out));
-    const bool consumedAll = stream.avail_in == 0;
-    inflateEnd(&stream);
-    return result == Z_STREAM_END && consumedAll ? out : QByteArray("<inflate failed>");
-}
 
 QByteArray randomBytes(int size)
 {
@@ -193,7 +177,7 @@ private slots:
         QCOMPARE(member.left(10), QByteArray("\x1F\x8B\x08\x00\x00\x00\x00\x00\x00\x00", 10));
         const auto size = static_cast<quint32>(input.size());
         QCOMPARE(member.right(4), QByteArray(reinterpret_cast<const char *>(&size), 4));
-        QCOMPARE(gunzip(member), input);
+        QCOMPARE(Gunzip(member), input);
     }
 
     void gzipMemberIsZlibsRawDeflate()

@@ -10,7 +10,6 @@
 #include "reports/FrmSBSJ.h"
 #include "reports/TaxML.h"
 
-#include <zlib.h>
 
 #include <QDateEdit>
 #include <QDir>
@@ -91,26 +90,9 @@ QByteArray emptyMonth()
     return full.left(full.indexOf("<jdcxsfpMxxx>")) + "</taxML>\r\n";
 }
 
-// zlib's own gzip reader.
-QByteArray gunzip(const QByteArray &member)
-{
-    z_stream stream{};
-    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
-        return {};
-    QByteArray out(1 << 20, Qt::Uninitialized);
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(member.constData()));
-    stream.avail_in = uInt(member.size());
-    stream.next_out = reinterpret_cast<Bytef *>(out.data());
-    stream.avail_out = uInt(out.size());
-    const int result = inflate(&stream, Z_FINISH);
-    out.truncate(qsizetype(stream.total_out));
-    inflateEnd(&stream);
-    return result == Z_STREAM_END ? out : QByteArray("not one gzip member");
-}
-
 QByteArray unpacked(const InvoiceTaxML &message)
 {
-    return gunzip(QByteArray::fromBase64(message.packed.toLatin1(), QByteArray::AbortOnBase64DecodingErrors));
+    return Gunzip(QByteArray::fromBase64(message.packed.toLatin1(), QByteArray::AbortOnBase64DecodingErrors));
 }
 
 // The texts of every element named tag; fails the test when the document is not well-formed.

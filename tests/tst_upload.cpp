@@ -16,7 +16,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <zlib.h>
 
 namespace {
 
@@ -81,21 +80,6 @@ QStringList headerNames(const QByteArray &head)
             names << QString::fromLatin1(line.left(colon));
     }
     return names;
-}
-
-QByteArray gunzip(const QByteArray &member)
-{
-    z_stream stream{};
-    inflateInit2(&stream, 16 + MAX_WBITS);
-    QByteArray out(1 << 20, Qt::Uninitialized);
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(member.constData()));
-    stream.avail_in = uInt(member.size());
-    stream.next_out = reinterpret_cast<Bytef *>(out.data());
-    stream.avail_out = uInt(out.size());
-    const int result = inflate(&stream, Z_FINISH);
-    out.resize(qsizetype(stream.total_out));
-    inflateEnd(&stream);
-    return result == Z_STREAM_END ? out : QByteArray();
 }
 
 QString uploadMark(TJdcConnection &connection, const QString &number)
@@ -172,7 +156,7 @@ private slots:
         QCOMPARE(headerValue(head, "PASSWORD"), TaxNo.toLatin1()); // the first password is the taxpayer number
         QCOMPARE(headerValue(head, "SWJGDM"), QByteArray("13205810000"));
         QCOMPARE(headerValue(head, "Record_NUM"), QByteArray("1"));
-        const QByteArray document = gunzip(QByteArray::fromBase64(headerValue(head, "RZDATA")));
+        const QByteArray document = Gunzip(QByteArray::fromBase64(headerValue(head, "RZDATA")));
         QCOMPARE(headerValue(head, "LENGTH"), QByteArray::number(document.size()));
         QCOMPARE(document, f.server.lastDocument());
         QVERIFY(document.startsWith("<?xml version=\"1.0\" encoding=\"GBK\"?>"));

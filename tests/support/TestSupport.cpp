@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <zlib.h>
+
 void RecordingMessageBoxes::show(MessageKind kind, const QString &text)
 {
     shown.append({kind, text});
@@ -58,4 +60,21 @@ void writeFileBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray Gunzip(const QByteArray &member)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
+        return "<not a gzip member>";
+    QByteArray out(1 << 22, Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(member.constData()));
+    stream.avail_in = static_cast<uInt>(member.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int result = inflate(&stream, Z_FINISH);
+    out.resize(static_cast<qsizetype>(stream.total_out));
+    const bool consumedAll = stream.avail_in == 0;
+    inflateEnd(&stream);
+    return result == Z_STREAM_END && consumedAll ? out : QByteArray("<not a gzip member>");
 }

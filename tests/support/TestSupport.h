@@ -57,4 +57,7 @@ private:
 };
 
 QByteArray readFileBytes(const QString &path);
+// The bytes inside one gzip member, read with zlib's own gzip reader; "<not a gzip member>" when
+// it is not one whole member (so that no input, the empty one included, matches by accident).
+QByteArray Gunzip(const QByteArray &member);
 void writeFileBytes(const QString &path, const QByteArray &bytes);
