@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QToolButton>
 
 namespace {
 
@@ -110,4 +111,15 @@ void TNumberEdit::freeHint()
 {
     delete m_hint;
     m_hint = nullptr;
+}
+
+QToolButton *MakeStepArrow(const char *name, Qt::ArrowType arrow, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setArrowType(arrow);
+    button->setAutoRepeat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(18, 11);
+    return button;
 }

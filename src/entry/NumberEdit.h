@@ -3,6 +3,7 @@
 #include "EditEx.h"
 
 class QLabel;
+class QToolButton;
 
 enum TNumberEditType { tInt, tFloat };
 
@@ -37,3 +38,7 @@ private:
     TNumberEditType m_inputType = tInt;
     QLabel *m_hint = nullptr; // child window, so it goes with the field
 };
+
+// A small auto-repeating arrow that steps a number field; it never takes the focus, so the
+// field keeps it and the arrow keys go on stepping after a click.
+QToolButton *MakeStepArrow(const char *name, Qt::ArrowType arrow, QWidget *parent);

@@ -16,27 +16,11 @@
 #include "config/Settings.h"
 #include "entry/NumberEdit.h"
 
-namespace {
-
-QToolButton *arrowButton(const char *name, Qt::ArrowType arrow, QWidget *parent)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setArrowType(arrow);
-    button->setAutoRepeat(true);
-    // The field keeps the focus, so the arrow keys go on stepping after a click.
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setFixedSize(18, 11);
-    return button;
-}
-
-} // namespace
-
 TfrmSetPrintTime::TfrmSetPrintTime(QWidget *parent)
     : QDialog(parent)
     , m_time(new TNumberEdit(this))
-    , m_up(arrowButton("btnUp", Qt::UpArrow, this))
-    , m_down(arrowButton("btnDown", Qt::DownArrow, this))
+    , m_up(MakeStepArrow("btnUp", Qt::UpArrow, this))
+    , m_down(MakeStepArrow("btnDown", Qt::DownArrow, this))
 {
     setObjectName(QStringLiteral("frmSetPrintTime"));
     setWindowTitle(QStringLiteral("设置自动打印间隔"));

@@ -21,6 +21,7 @@
 #include "config/MessageBoxes.h"
 #include "config/ModalDialogs.h"
 #include "config/Settings.h"
+#include "entry/NumberEdit.h"
 
 namespace {
 
@@ -73,18 +74,6 @@ QLabel *label(const char *name, const QString &text, QWidget *parent)
     auto *result = new QLabel(text, parent);
     result->setObjectName(QLatin1String(name));
     return result;
-}
-
-QToolButton *arrowButton(const char *name, Qt::ArrowType arrow, QWidget *parent)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setArrowType(arrow);
-    button->setAutoRepeat(true);
-    // The box keeps the focus, so the arrow keys go on stepping after a click.
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setFixedSize(18, 11);
-    return button;
 }
 
 int wholeNumber(const QString &text, int fallback)
@@ -145,8 +134,8 @@ TSetNetworkForm::TSetNetworkForm(QWidget *parent)
     m_interval->installEventFilter(this);
     auto *upDown = new QWidget(upload);
     upDown->setObjectName(QStringLiteral("UpDown1"));
-    auto *up = arrowButton("btnUp", Qt::UpArrow, upDown);
-    auto *down = arrowButton("btnDown", Qt::DownArrow, upDown);
+    auto *up = MakeStepArrow("btnUp", Qt::UpArrow, upDown);
+    auto *down = MakeStepArrow("btnDown", Qt::DownArrow, upDown);
     connect(up, &QToolButton::clicked, this, [this] { StepInterval(1); });
     connect(down, &QToolButton::clicked, this, [this] { StepInterval(-1); });
     auto *arrows = new QVBoxLayout(upDown);
