@@ -4,44 +4,31 @@
 
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPrinter>
 #include <QPrinterInfo>
 
-namespace {
-
-class PrinterJob final : public PrintJob
+QPrinterJob::QPrinterJob(const PageRequest &page, const std::function<void(QPrinter &)> &prepare)
+    : m_printer(QPrinter::HighResolution)
 {
-public:
-    PrinterJob(const QString &printerName, const PageRequest &page)
-        : m_printer(QPrinter::HighResolution)
-    {
-        m_printer.setPrinterName(printerName);
-        if (!m_printer.isValid())
-            throw AppError(QStringLiteral("打印机不可用：%1").arg(printerName));
-        if (page.widthMm > 0 && page.heightMm > 0)
-            m_printer.setPageSize(QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter,
-                                            QString(), QPageSize::ExactMatch));
-        if (page.printWay == QLatin1String("0"))
-            m_printer.setPageOrientation(QPageLayout::Portrait);
-        else if (page.printWay == QLatin1String("1"))
-            m_printer.setPageOrientation(QPageLayout::Landscape);
-        m_printer.setDocName(QStringLiteral("车辆基本信息表"));
-    }
+    prepare(m_printer);
+    if (page.widthMm > 0 && page.heightMm > 0)
+        m_printer.setPageSize(QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter, QString(),
+                                        QPageSize::ExactMatch));
+    if (page.printWay == QLatin1String("0"))
+        m_printer.setPageOrientation(QPageLayout::Portrait);
+    else if (page.printWay == QLatin1String("1"))
+        m_printer.setPageOrientation(QPageLayout::Landscape);
+    m_printer.setDocName(QStringLiteral("车辆基本信息表"));
+}
 
-    QPaintDevice &Device() override { return m_printer; }
-    int DpiX() const override { return m_printer.logicalDpiX(); }
-    int DpiY() const override { return m_printer.logicalDpiY(); }
-    int PhysicalTopOffset() const override
-    {
-        return qRound(m_printer.pageRect(QPrinter::DevicePixel).top() - m_printer.paperRect(QPrinter::DevicePixel).top());
-    }
-    QSize PrintableSize() const override { return m_printer.pageRect(QPrinter::DevicePixel).size().toSize(); }
+int QPrinterJob::PhysicalTopOffset() const
+{
+    return qRound(m_printer.pageRect(QPrinter::DevicePixel).top() - m_printer.paperRect(QPrinter::DevicePixel).top());
+}
 
-private:
-    QPrinter m_printer;
-};
-
-} // namespace
+QSize QPrinterJob::PrintableSize() const
+{
+    return m_printer.pageRect(QPrinter::DevicePixel).size().toSize();
+}
 
 QStringList QtPrinters::Installed() const
 {
@@ -60,5 +47,10 @@ void QtPrinters::SetCurrent(const QString &name)
 
 std::unique_ptr<PrintJob> QtPrinters::Begin(const PageRequest &page)
 {
-    return std::make_unique<PrinterJob>(Current(), page);
+    const QString name = Current();
+    return std::make_unique<QPrinterJob>(page, [&name](QPrinter &printer) {
+        printer.setPrinterName(name);
+        if (!printer.isValid())
+            throw AppError(QStringLiteral("打印机不可用：%1").arg(name));
+    });
 }

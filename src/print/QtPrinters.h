@@ -2,6 +2,28 @@
 
 #include "Printers.h"
 
+#include <QPrinter>
+
+#include <functional>
+
+// One page on a QPrinter. prepare chooses the printer (or the file) before the paper is set,
+// since choosing a printer resets the page layout to its own; it raises AppError when the printer
+// cannot be used.
+class QPrinterJob final : public PrintJob
+{
+public:
+    QPrinterJob(const PageRequest &page, const std::function<void(QPrinter &)> &prepare);
+
+    QPaintDevice &Device() override { return m_printer; }
+    int DpiX() const override { return m_printer.logicalDpiX(); }
+    int DpiY() const override { return m_printer.logicalDpiY(); }
+    int PhysicalTopOffset() const override;
+    QSize PrintableSize() const override;
+
+private:
+    QPrinter m_printer;
+};
+
 // The desktop's printers through Qt's print support.
 class QtPrinters final : public Printers
 {

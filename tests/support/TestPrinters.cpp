@@ -1,6 +1,7 @@
 #include "TestPrinters.h"
 
 #include "config/AppError.h"
+#include "print/QtPrinters.h"
 
 #include <QPageLayout>
 #include <QPageSize>
@@ -44,32 +45,6 @@ private:
     QImage m_image;
 };
 
-class PdfJob final : public PrintJob
-{
-public:
-    PdfJob(const QString &file, int dpi, const PageRequest &page)
-        : m_printer(QPrinter::HighResolution)
-    {
-        m_printer.setOutputFormat(QPrinter::PdfFormat);
-        m_printer.setResolution(dpi);
-        m_printer.setOutputFileName(file);
-        m_printer.setPageSize(QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter));
-        m_printer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
-    }
-
-    QPaintDevice &Device() override { return m_printer; }
-    int DpiX() const override { return m_printer.logicalDpiX(); }
-    int DpiY() const override { return m_printer.logicalDpiY(); }
-    int PhysicalTopOffset() const override
-    {
-        return qRound(m_printer.pageRect(QPrinter::DevicePixel).top() - m_printer.paperRect(QPrinter::DevicePixel).top());
-    }
-    QSize PrintableSize() const override { return m_printer.pageRect(QPrinter::DevicePixel).size().toSize(); }
-
-private:
-    QPrinter m_printer;
-};
-
 } // namespace
 
 ImagePrinters::ImagePrinters(int dpi, int physicalTopOffset, const QStringList &installed)
@@ -93,5 +68,13 @@ std::unique_ptr<PrintJob> ImagePrinters::Begin(const PageRequest &page)
 
 std::unique_ptr<PrintJob> PdfPrinters::Begin(const PageRequest &page)
 {
-    return std::make_unique<PdfJob>(m_outputFile, m_dpi, page);
+    const QString file = m_outputFile;
+    const int dpi = m_dpi;
+    return std::make_unique<QPrinterJob>(page, [&file, dpi](QPrinter &printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        printer.setResolution(dpi);
+        // Margins, so that the page has a physical top offset as a real printer's does.
+        printer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+    });
 }
