@@ -1,3 +1,4 @@
+#include "ScriptedPrompt.h"
 #include "TestDatabase.h"
 #include "TestPrinters.h"
 #include "TestSupport.h"
@@ -125,19 +126,6 @@ QRect inkIn(const QImage &page, const QRect &area)
     }
     return ink;
 }
-
-// Answers the details dialog from a script: an answer is OK with those values, nullopt Cancel.
-class ScriptedPrompt final : public DetailsPrompt
-{
-public:
-    std::optional<DetailsAnswer> Ask(const DetailsRequest &request) override
-    {
-        requests.append(request);
-        return answers.isEmpty() ? std::nullopt : answers.takeFirst();
-    }
-    QList<DetailsRequest> requests;
-    QList<std::optional<DetailsAnswer>> answers;
-};
 
 const DetailsAnswer Answer{QStringLiteral("身份证"), QStringLiteral("13900000000"), QStringLiteral("200000"),
                            QStringLiteral("上海市浦东新区"), QStringLiteral("2.0")};

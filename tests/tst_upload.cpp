@@ -1,3 +1,4 @@
+#include "ScriptedPrompt.h"
 #include "TestDatabase.h"
 #include "TestSupport.h"
 #include "TestTaxServer.h"
@@ -21,28 +22,6 @@ namespace {
 
 const QString Dll = QStringLiteral(BARCODEDLL_PATH);
 const QString TaxNo = QStringLiteral("110101200801010");
-
-// Answers the details dialog from a script and, like the dialog, stores the details on OK.
-class ScriptedPrompt final : public DetailsPrompt
-{
-public:
-    std::optional<DetailsAnswer> Ask(const DetailsRequest &request) override
-    {
-        requests.append(request);
-        const std::optional<DetailsAnswer> answer = answers.isEmpty() ? std::nullopt : answers.takeFirst();
-        if (answer && connection) {
-            const BuyerDetails details{answer->documentType, answer->postcode, answer->address, answer->telephone};
-            if (BuyerDetailsExist(*connection, request.invoiceNumber, request.invoiceCode))
-                UpdateBuyerDetails(*connection, request.invoiceNumber, request.invoiceCode, details);
-            else
-                InsertBuyerDetails(*connection, request.invoiceNumber, request.invoiceCode, details);
-        }
-        return answer;
-    }
-    TJdcConnection *connection = nullptr;
-    QList<DetailsRequest> requests;
-    QList<std::optional<DetailsAnswer>> answers;
-};
 
 DemoInvoice newInvoice(const QString &number, const QString &issued)
 {

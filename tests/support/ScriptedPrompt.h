@@ -1,0 +1,19 @@
+#pragma once
+
+#include "entry/DetailsPrompt.h"
+
+#include <QList>
+
+class TJdcConnection;
+
+// Answers the details dialog from a script: an answer is OK with those values (stored in the
+// buyer-details table first, as the dialog does, when a connection is given), nullopt is Cancel.
+class ScriptedPrompt final : public DetailsPrompt
+{
+public:
+    std::optional<DetailsAnswer> Ask(const DetailsRequest &request) override;
+
+    TJdcConnection *connection = nullptr;
+    QList<DetailsRequest> requests;
+    QList<std::optional<DetailsAnswer>> answers;
+};
