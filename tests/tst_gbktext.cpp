@@ -29,6 +29,29 @@ private slots:
         QCOMPARE(Gbk::byteLength(text), gbk.size());
     }
 
+    // One buffer written piece by piece holds what encoding each piece alone gives, including a
+    // pair split across two pieces and ASCII pieces between converted ones.
+    void writerMatchesEncodePieceByPiece()
+    {
+        const QList<QString> pieces{QStringLiteral("<ghdw>"),
+                                    QStringLiteral("宋体"),
+                                    QStringLiteral("a\U0001F600b"),
+                                    QStringLiteral("x") + QChar(0xD83D),
+                                    QChar(0xDE00) + QStringLiteral("y"),
+                                    QString(),
+                                    QStringLiteral("机动车 No.12 ￥\u0E01"),
+                                    QStringLiteral("</ghdw>")};
+        Gbk::Writer writer;
+        QByteArray written("head:");
+        QByteArray expected("head:");
+        for (const QString &piece : pieces) {
+            writer.append(written, piece);
+            expected += Gbk::encode(piece);
+        }
+        QCOMPARE(written, expected);
+        QCOMPARE(written.count('?'), 4);
+    }
+
     void decodeRoundTrip()
     {
         const QString text = QStringLiteral("机动车销售统一发票 No.12 ￥");

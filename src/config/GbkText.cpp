@@ -1,7 +1,6 @@
 #include "GbkText.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace Gbk {
 
@@ -25,9 +24,9 @@ bool startsLead(const QByteArray &bytes, qsizetype index)
 }
 
 // The converter holds back a surrogate without its partner; make it a "?" of its own.
-QString withoutLoneSurrogates(const QString &text)
+QString withoutLoneSurrogates(QStringView text)
 {
-    QString result = text;
+    QString result = text.toString();
     for (qsizetype i = 0; i < result.size(); ++i) {
         if (result[i].isHighSurrogate() && i + 1 < result.size() && result[i + 1].isLowSurrogate())
             ++i;
@@ -44,6 +43,35 @@ QByteArray encode(const QString &text)
     // The ICU converter behind Qt's "GBK" writes "?" for each character it cannot map.
     QStringEncoder encoder(CodecName);
     return encoder.encode(withoutLoneSurrogates(text));
+}
+
+Writer::Writer()
+    : m_encoder(CodecName)
+{
+}
+
+void Writer::append(QByteArray &out, QStringView text)
+{
+    const qsizetype at = out.size();
+    bool ascii = true;
+    bool surrogates = false;
+    for (const QChar c : text) {
+        ascii = ascii && c.unicode() < 0x80;
+        surrogates = surrogates || c.isSurrogate();
+    }
+    if (ascii) {
+        out.resize(at + text.size());
+        char *to = out.data() + at;
+        for (const QChar c : text)
+            *to++ = char(c.unicode());
+        return;
+    }
+    // Whole pairs only: a surrogate held back in the converter would come out with a later piece.
+    const QString checked = surrogates ? withoutLoneSurrogates(text) : QString();
+    const QStringView piece = surrogates ? QStringView(checked) : text;
+    out.resize(at + m_encoder.requiredSpace(piece.size()));
+    char *end = m_encoder.appendToBuffer(out.data() + at, piece);
+    out.resize(end - out.constData());
 }
 
 QString decode(const QByteArray &bytes)

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringEncoder>
+#include <QStringView>
 
 // The program's one code page. Text is QString inside and GBK bytes wherever bytes matter.
 namespace Gbk {
@@ -21,5 +23,17 @@ QByteArray truncated(const QByteArray &bytes, qsizetype maxBytes);
 
 // True when bytes[index] opens a two-byte character (walking from the start).
 bool isLeadByte(const QByteArray &bytes, qsizetype index);
+
+// Writes many pieces of text into one GBK buffer, each as encode() would write it, for long
+// documents: ASCII pieces are copied as they stand and one converter serves all the others.
+class Writer final
+{
+public:
+    Writer();
+    void append(QByteArray &out, QStringView text);
+
+private:
+    QStringEncoder m_encoder;
+};
 
 } // namespace Gbk

@@ -75,6 +75,7 @@ OdbcCursor::OdbcCursor(TJdcConnection &connection, const QString &statement)
         m_numeric.push_back(isNumericType(type));
     }
     m_values.resize(static_cast<size_t>(columns));
+    m_read.assign(static_cast<size_t>(columns), true);
 }
 
 OdbcCursor::~OdbcCursor()
@@ -100,6 +101,19 @@ int OdbcCursor::IndexOf(const QString &name) const
     return -1;
 }
 
+void OdbcCursor::ReadOnly(const std::vector<int> &columns)
+{
+    m_read.assign(m_values.size(), false);
+    for (const int column : columns) {
+        if (column >= 0 && static_cast<size_t>(column) < m_read.size())
+            m_read[static_cast<size_t>(column)] = true;
+    }
+    for (size_t c = 0; c < m_values.size(); ++c) {
+        if (!m_read[c])
+            m_values[c].clear();
+    }
+}
+
 bool OdbcCursor::Next()
 {
     auto *stmt = static_cast<SQLHSTMT>(m_handle);
@@ -110,6 +124,9 @@ bool OdbcCursor::Next()
         Fail(m_statement);
     const auto bufferBytes = static_cast<SQLLEN>(m_buffer.size() * sizeof(char16_t));
     for (size_t c = 0; c < m_values.size(); ++c) {
+        // Columns are read in ascending order, as every driver allows; skipped ones are left.
+        if (!m_read[c])
+            continue;
         QString &value = m_values[c];
         value.clear();
         // Long texts come in pieces.

@@ -160,18 +160,28 @@ QString valueText(const OdbcCursor &rows, int column, Value kind)
     return text.toString();
 }
 
-// Appends the value with "&", "<" and ">" as entities; most values hold none and go in as they are.
-void appendEscaped(QString &out, QStringView value)
+// Appends the value's GBK bytes with "&", "<" and ">" as entities; most values hold none. The
+// second byte of a GBK pair is 0x40 or above, so those three bytes always stand for themselves.
+void appendEscaped(QByteArray &out, Gbk::Writer &writer, QStringView value)
 {
-    for (const QChar c : value) {
-        if (c == QLatin1Char('&'))
-            out += QLatin1String("&amp;");
-        else if (c == QLatin1Char('<'))
-            out += QLatin1String("&lt;");
-        else if (c == QLatin1Char('>'))
-            out += QLatin1String("&gt;");
+    const qsizetype at = out.size();
+    writer.append(out, value);
+    qsizetype first = at;
+    while (first < out.size() && out[first] != '&' && out[first] != '<' && out[first] != '>')
+        ++first;
+    if (first == out.size())
+        return;
+    const QByteArray rest = out.mid(first);
+    out.truncate(first);
+    for (const char byte : rest) {
+        if (byte == '&')
+            out += "&amp;";
+        else if (byte == '<')
+            out += "&lt;";
+        else if (byte == '>')
+            out += "&gt;";
         else
-            out += c;
+            out += byte;
     }
 }
 
@@ -292,24 +302,27 @@ QByteArray MakeSBSJDocument(TJdcConnection &connection, const QString &month)
                                     + QStringLiteral(" where  (t.fpbz= '0'  or  t.fpbz= '2') and  Left(t.kprq,7)= ")
                                     + QuotedSql(month) + QStringLiteral(" order by t.kprq,t.jdhm,t.jddm"));
     const std::vector<int> columns = columnsOf(rows, MonthlyRecord, std::size(MonthlyRecord));
-    QString text = DocumentHead;
-    // Pieces are appended one by one: a month can hold tens of thousands of invoices.
+    rows.ReadOnly(columns);
+    // The document is written as GBK bytes straight away, piece by piece: a month can hold tens
+    // of thousands of invoices.
+    Gbk::Writer writer;
+    QByteArray document = Gbk::encode(DocumentHead);
     while (rows.Next()) {
-        text += QLatin1String("<jdcxsfpMxxx>\r\n");
+        document += "<jdcxsfpMxxx>\r\n";
         for (size_t i = 0; i < std::size(MonthlyRecord); ++i) {
             const Element &element = MonthlyRecord[i];
-            text += QLatin1String(element.opening);
-            if (element.kind == Value::Plain && columns[i] >= 0)
-                appendEscaped(text, rows.Text(columns[i]));
+            document += element.opening;
+            if (element.kind == Value::Plain)
+                appendEscaped(document, writer, rows.Text(columns[i]));
             else
-                appendEscaped(text, valueText(rows, columns[i], element.kind));
-            text += QLatin1String(element.closing);
-            text += QLatin1String("\r\n");
+                appendEscaped(document, writer, valueText(rows, columns[i], element.kind));
+            document += element.closing;
+            document += "\r\n";
         }
-        text += QLatin1String("</jdcxsfpMxxx>\r\n");
+        document += "</jdcxsfpMxxx>\r\n";
     }
-    text += DocumentTail;
-    return Gbk::encode(text);
+    document += Gbk::encode(DocumentTail);
+    return document;
 }
 
 QString WriteSBSJArchive(TJdcConnection &connection, const QString &folder, const QDate &month,
