@@ -1,5 +1,6 @@
 #include "TaxML.h"
 
+#include <algorithm>
 #include <iterator>
 #include <memory>
 #include <vector>
@@ -166,11 +167,11 @@ void appendEscaped(QByteArray &out, Gbk::Writer &writer, QStringView value)
 {
     const qsizetype at = out.size();
     writer.append(out, value);
-    qsizetype first = at;
-    while (first < out.size() && out[first] != '&' && out[first] != '<' && out[first] != '>')
-        ++first;
-    if (first == out.size())
+    const char *end = out.constData() + out.size();
+    const char *special = std::find_if(out.constData() + at, end, [](char c) { return c == '&' || c == '<' || c == '>'; });
+    if (special == end)
         return;
+    const qsizetype first = special - out.constData();
     const QByteArray rest = out.mid(first);
     out.truncate(first);
     for (const char byte : rest) {
