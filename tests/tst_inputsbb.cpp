@@ -351,14 +351,13 @@ private slots:
             });
         };
 
-        DetailsRequest request{Code, Number, true, QStringLiteral("驾驶证"), QStringLiteral("北京"),
+        DetailsRequest request{Code, Number, QStringLiteral("驾驶证"), QStringLiteral("北京"),
                                QStringLiteral("010"), QStringLiteral("100080"), QStringLiteral("1.6")};
         answerWith(Qt::Key_Escape, "edtDZ");
         QVERIFY(!prompt.Ask(request).has_value());
         QCOMPARE(seen, QStringLiteral("/北京"));
         QVERIFY(storedRows(db.connection()).isEmpty());
 
-        request.selectDocumentByText = false;
         request.documentType = QStringLiteral("组织机构代码证书");
         request.address = QStringLiteral(" 天津 ");
         answerWith(Qt::Key_Return, "edtPQL"); // Enter in the hidden displacement presses OK too

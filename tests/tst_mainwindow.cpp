@@ -152,6 +152,9 @@ private slots:
         QTest::newRow("barcode, automatic")
             << QByteArray("[Other]\nAutoPrint=1\nInterTime=45\n") << barcodeItems << QStringList{"导出", "退出"} << "打  印"
             << false << true << false << QStringList{"打印申报表/打印申报表"} << "当前状态：自动打印申报表" << "" << true << 45000;
+        QTest::newRow("barcode, automatic, hand-edited interval 0")
+            << QByteArray("[Other]\nAutoPrint=1\nInterTime=0\n") << barcodeItems << QStringList{"导出", "退出"} << "打  印"
+            << false << true << false << QStringList{"打印申报表/打印申报表"} << "当前状态：自动打印申报表" << "" << true << 1000;
         QTest::newRow("online, manual")
             << QByteArray("[SBConfig]\nSBType=2\n[Other]\nAutoPrint=1\n") << onlineItems << QStringList{"手工上传", "退出"}
             << "上  传" << true << false << true << QStringList() << "当前状态：手工上传申报数据"

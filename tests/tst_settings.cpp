@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <limits>
+
 namespace {
 
 const QString Dll = QStringLiteral(BARCODEDLL_PATH);
@@ -174,6 +176,24 @@ private slots:
         TempSettings settings;
         WriteReportPath(given);
         QCOMPARE(ReadReportPath(), stored);
+    }
+
+    // Every path that sets the polling timer from InterTime goes through this.
+    void timerIntervalFromSeconds_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("ms");
+        QTest::newRow("usual") << 30 << 30000;
+        QTest::newRow("hand-edited 0") << 0 << 1000;
+        QTest::newRow("negative") << -5 << 1000;
+        QTest::newRow("beyond a timer") << 3000000 << std::numeric_limits<int>::max();
+    }
+
+    void timerIntervalFromSeconds()
+    {
+        QFETCH(int, seconds);
+        QFETCH(int, ms);
+        QCOMPARE(TimerIntervalMs(seconds), ms);
     }
 
     void offsetsDefaultToZero()

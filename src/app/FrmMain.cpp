@@ -425,7 +425,7 @@ void TFrmMain::ApplyDeclarationMode()
 void TFrmMain::RefreshAutoState()
 {
     SettingsValues &values = AppSettings();
-    m_printTimer->setInterval(values.InterTime * 1000);
+    m_printTimer->setInterval(TimerIntervalMs(values.InterTime));
 
     if (values.SBType == BarcodeDeclaration) {
         WriteAutoPrint(m_itemAutoPrint->isChecked());
@@ -482,7 +482,12 @@ void TFrmMain::showEvent(QShowEvent *event)
 
 void TFrmMain::FormShow()
 {
-    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)));
+    RefreshGrid();
+}
+
+void TFrmMain::RefreshGrid(const QString &invoiceCode, const QString &invoiceNumber)
+{
+    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)), invoiceCode, invoiceNumber);
 }
 
 void TFrmMain::btnQryClick()
@@ -493,7 +498,7 @@ void TFrmMain::btnQryClick()
         m_dtpStart->setFocus();
         return;
     }
-    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)));
+    RefreshGrid();
 }
 
 void TFrmMain::QueryInvoices(const QString &startBound, const QString &endBound, const QString &invoiceCode,

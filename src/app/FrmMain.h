@@ -132,7 +132,8 @@ private:
     void WriteDetailsToRow(int row, const DetailsAnswer &answer);
     void EnsureBuyerRow(const QString &invoiceCode, const QString &invoiceNumber);
     bool NoPrinter();
-    void RefreshGrid();
+    // Lists the invoices of the window's date range again, selecting that invoice if listed.
+    void RefreshGrid(const QString &invoiceCode = {}, const QString &invoiceNumber = {});
     DetailsPrompt &Prompt();
     void N15Click();
     void N10Click();

@@ -7,7 +7,6 @@
 #include "config/MessageBoxes.h"
 #include "config/ModalDialogs.h"
 #include "config/Settings.h"
-#include "config/TimeText.h"
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
 #include "entry/DetailsPrompt.h"
@@ -17,7 +16,6 @@
 #include "print/FrmSetPrintTime.h"
 #include "print/Printers.h"
 
-#include <QDateEdit>
 #include <QTableView>
 #include <QTimer>
 
@@ -69,7 +67,6 @@ DetailsRequest TFrmMain::RowDetailsRequest(int row) const
     DetailsRequest request;
     request.invoiceNumber = cell(Col::colInvoiceNumber);
     request.invoiceCode = cell(Col::colInvoiceCode);
-    request.selectDocumentByText = false;
     if (!cell(Col::colDocument).isEmpty()) {
         request.documentType = cell(Col::colDocument);
         request.telephone = cell(4);
@@ -193,9 +190,4 @@ void TFrmMain::AutoPrintStep()
     } else {
         ShowWarning(QStringLiteral("打印车辆基本信息表失败，请重新打印！"));
     }
-}
-
-void TFrmMain::RefreshGrid()
-{
-    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)));
 }

@@ -6,7 +6,6 @@
 #include "config/ErrorDisplay.h"
 #include "config/MessageBoxes.h"
 #include "config/Settings.h"
-#include "config/TimeText.h"
 #include "db/BuyerDetails.h"
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
@@ -15,7 +14,6 @@
 #include "reports/TaxML.h"
 #include "upload/MyIdHttp.h"
 
-#include <QDateEdit>
 #include <QTableView>
 #include <QTimer>
 
@@ -75,7 +73,7 @@ void TFrmMain::UploadSelected()
         ShowWarning(QStringLiteral("上传失败：原因：") + message);
         return;
     }
-    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)), code, number);
+    RefreshGrid(code, number);
     ShowInfo(message);
 }
 
@@ -85,7 +83,7 @@ void TFrmMain::ManualUpload()
     QString number;
     if (!SelectedInvoice(&code, &number))
         return;
-    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)), code, number);
+    RefreshGrid(code, number);
     if (AppSettings().ShowInput) {
         const int row = m_dsGrid1->currentIndex().row();
         const std::optional<DetailsAnswer> answer = Prompt().Ask(RowDetailsRequest(row));
@@ -111,9 +109,7 @@ void TFrmMain::AutoUploadOnce()
     const NewInvoice invoice = FindNextNewInvoice(*m_jdc, ReadEndTime(*m_clock), m_printRecord);
     if (!invoice.found)
         return;
-    const QString start = TimeText::dayStart(m_dtpStart->date());
-    const QString end = TimeText::dayStart(m_dtpEnd->date().addDays(1));
-    QueryInvoices(start, end, invoice.invoiceCode, invoice.invoiceNumber);
+    RefreshGrid(invoice.invoiceCode, invoice.invoiceNumber);
 
     if (AppSettings().ShowInput) {
         DetailsRequest request;
@@ -135,7 +131,7 @@ void TFrmMain::AutoUploadOnce()
         ShowWarning(message);
         return;
     }
-    QueryInvoices(start, end, invoice.invoiceCode, invoice.invoiceNumber);
+    RefreshGrid(invoice.invoiceCode, invoice.invoiceNumber);
     ShowInfo(message);
     WriteEndTime(invoice.issueTime);
 }

@@ -1,5 +1,8 @@
 #include "Settings.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "AppIniFile.h"
 #include "Crypt.h"
 #include "Encodings.h"
@@ -65,6 +68,11 @@ int ReadInterTime()
 void WriteInterTime(int seconds)
 {
     Ini::WriteInteger(Section::Other, QStringLiteral("InterTime"), seconds);
+}
+
+int TimerIntervalMs(int seconds)
+{
+    return int(std::clamp<qint64>(qint64(seconds) * 1000, 1000, std::numeric_limits<int>::max()));
 }
 
 bool ReadAutoPrint()
@@ -168,13 +176,7 @@ QString ReadAuthenPwd()
     const QString hex = QString::fromLatin1(Base64Decode(stored));
     const QString plain = TCrypt::DecryptString(hex, QString::fromLatin1(AuthenPwdKey));
     // Drops the zero padding, and blanks at either end of the password with it.
-    qsizetype from = 0;
-    qsizetype to = plain.size();
-    while (from < to && plain[from].unicode() <= 32)
-        ++from;
-    while (to > from && plain[to - 1].unicode() <= 32)
-        --to;
-    return plain.mid(from, to - from);
+    return TUtil::TrimControls(plain);
 }
 
 void WriteAuthenPwd(const QString &password)

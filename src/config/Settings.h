@@ -53,6 +53,10 @@ QString ReadEndTime(const Clock &clock = systemClock());
 void WriteEndTime(const QString &issueTime);
 int ReadInterTime();
 void WriteInterTime(int seconds);
+// The polling timer's interval in milliseconds for an interval of seconds (InterTime). At least
+// one second: a hand-edited 0 or less would run the automatic steps back to back on every idle
+// pass; and no longer than a timer can hold.
+int TimerIntervalMs(int seconds);
 bool ReadAutoPrint();
 void WriteAutoPrint(bool on);
 int ReadOffX();

@@ -63,6 +63,21 @@ QString TUtil::TimeStamp(const Clock &clock)
 
 namespace {
 
+bool isControlOrBlank(QChar c) { return c.unicode() <= 32; }
+bool isControlOrBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+template <class Text>
+Text trimmedControls(const Text &text)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && isControlOrBlank(text[from]))
+        ++from;
+    while (to > from && isControlOrBlank(text[to - 1]))
+        --to;
+    return text.mid(from, to - from);
+}
+
 template <class Text>
 Text textBetween(const Text &text, const Text &startMarker, const Text &endMarker)
 {
@@ -89,6 +104,16 @@ QByteArray TUtil::TextBetween(const QByteArray &text, const QByteArray &startMar
                               const QByteArray &endMarker)
 {
     return textBetween(text, startMarker, endMarker);
+}
+
+QString TUtil::TrimControls(QStringView text)
+{
+    return trimmedControls(text).toString();
+}
+
+QByteArray TUtil::TrimControls(const QByteArray &bytes)
+{
+    return trimmedControls(bytes);
 }
 
 void TUtil::SetTopMost(QWindow *window)

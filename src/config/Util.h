@@ -2,7 +2,9 @@
 
 #include "Clock.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <memory>
 
@@ -38,6 +40,11 @@ public:
     static QString TextBetween(const QString &text, const QString &startMarker, const QString &endMarker);
     static QByteArray TextBetween(const QByteArray &text, const QByteArray &startMarker,
                                   const QByteArray &endMarker);
+
+    // The text without the characters of code 32 or less at either end: blanks, line breaks,
+    // tabs, NUL and the other controls.
+    static QString TrimControls(QStringView text);
+    static QByteArray TrimControls(const QByteArray &bytes);
 
     // Keeps the window above all normal windows, at its current position and size.
     static void SetTopMost(QWindow *window);

@@ -76,7 +76,7 @@ void InvoiceGridModel::Load(OdbcCursor &cursor)
                 const QStringView value = cursor.Text(sources[c]);
                 switch (Columns[c].kind) {
                 case Source::Date:
-                    text += value.trimmed().left(10);
+                    text += IssueDayText(value);
                     break;
                 case Source::Amount:
                     text += AmountText(value);

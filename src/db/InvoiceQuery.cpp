@@ -3,6 +3,7 @@
 #include "JdcConnection.h"
 #include "SqlDialect.h"
 #include "config/TimeText.h"
+#include "config/Util.h"
 
 #include <QLocale>
 #include <QSqlRecord>
@@ -60,6 +61,11 @@ QString FieldText(const QVariant &value)
     return value.toString();
 }
 
+QString IssueDayText(QStringView kprq)
+{
+    return TUtil::TrimControls(kprq).left(10);
+}
+
 QString AmountText(const QVariant &value)
 {
     return AmountText(QStringView(FieldText(value)));
@@ -115,7 +121,7 @@ bool FetchNextPrintRecord(TJdcConnection &connection, const QString &bookmark, P
         {F::xhdwdh, "dh"},     {F::khyh, "khyh"},     {F::zh, "zh"},        {F::bhsj, "bhsj"}};
     for (const auto &[field, column] : plain)
         record.SetValue(field, text(query, column));
-    record.SetValue(F::kprq, text(query, "kprq").trimmed().left(10));
+    record.SetValue(F::kprq, IssueDayText(text(query, "kprq")));
     record.SetValue(F::jshj, AmountText(query.value(QStringLiteral("jshj"))));
     pendingBookmark = IssueTimeText(query.value(QStringLiteral("kpsj")));
     return true;

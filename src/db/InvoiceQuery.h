@@ -47,6 +47,9 @@ QString IssueTimeText(const QVariant &value);
 // A database value as text; numbers in plain decimals ("100000", "150442.48"), never exponents.
 QString FieldText(const QVariant &value);
 
+// The issue day "yyyy-mm-dd" of an issue date (kprq) text, which may carry a time behind it.
+QString IssueDayText(QStringView kprq);
+
 // An amount as "%.2f"; no amount is 0.00.
 QString AmountText(const QVariant &value);
 QString AmountText(QStringView text);

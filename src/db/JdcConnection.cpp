@@ -37,12 +37,10 @@ bool connectionLost(const QSqlError &error)
     return false;
 }
 
-QString dbmsNameOf(const QSqlDatabase &db)
+QString dbmsNameOf(SQLHDBC hdbc)
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid())
+    if (!hdbc)
         return {};
-    SQLHDBC hdbc = *static_cast<SQLHDBC const *>(handle.constData());
     SQLCHAR name[256] = {};
     SQLSMALLINT length = 0;
     if (!SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DBMS_NAME, name, sizeof name, &length)))
@@ -84,7 +82,7 @@ void TJdcConnection::OpenDatabase()
     if (!db.open())
         throw AppError(errorText(db.lastError()));
     m_lost = false;
-    m_dbmsName = dbmsNameOf(db);
+    m_dbmsName = dbmsNameOf(static_cast<SQLHDBC>(OdbcHandle()));
     m_dialect = DialectOfDbms(m_dbmsName);
 }
 

@@ -16,9 +16,9 @@ std::optional<DetailsAnswer> DialogDetailsPrompt::Ask(const DetailsRequest &requ
     auto *dialog = new TfrmInputSBB(m_connection);
     dialog->SetInvoiceCode(request.invoiceCode);
     dialog->SetInvoiceNumber(request.invoiceNumber);
-    // Picking the entry and setting the text (selectDocumentByText false) come to the same: the
-    // list takes no text of its own, so it ends on the item of that name or on none.
-    // QComboBox::setCurrentText is no use here, it would keep the old item.
+    // The list takes no text of its own: it ends on the item of that name or on none, whether
+    // the name comes from the buyer-details row or from the grid. QComboBox::setCurrentText is
+    // no use here, it would keep the old item.
     QComboBox *list = dialog->DocumentList();
     list->setCurrentIndex(list->findText(request.documentType));
     dialog->AddressEdit()->setText(request.address);

@@ -9,8 +9,7 @@ class TJdcConnection;
 // What the caller fills in before the operator sees the details dialog.
 struct DetailsRequest {
     QString invoiceCode;              // jddm
-    QString invoiceNumber;            // jdhm
-    bool selectDocumentByText = true; // true: pick the list entry named documentType; false: set the list's text
+    QString invoiceNumber; // jdhm
     QString documentType, address, telephone, postcode, displacement;
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -220,15 +219,6 @@ void TfrmInputSBB::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     FormShow();
-}
-
-void TfrmInputSBB::closeEvent(QCloseEvent *event)
-{
-    if (!m_closeAllowed) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 void TfrmInputSBB::keyPressEvent(QKeyEvent *event)

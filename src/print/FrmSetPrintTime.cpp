@@ -114,7 +114,7 @@ void EditPrintInterval(QTimer &timer, bool automaticOn)
             AppSettings().InterTime = *chosen;
         });
     }
-    timer.setInterval(AppSettings().InterTime * 1000);
+    timer.setInterval(TimerIntervalMs(AppSettings().InterTime));
     if (automaticOn)
         timer.start();
 }

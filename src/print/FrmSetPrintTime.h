@@ -37,6 +37,6 @@ private:
 
 // Shows the interval dialog: stops the timer while it is open; on OK stores the new interval
 // (AppSettings().InterTime and WriteInterTime from src/config/Settings.h); afterwards the timer's
-// interval is InterTime × 1000 ms and it runs exactly when automaticOn.
+// interval comes from InterTime (TimerIntervalMs) and it runs exactly when automaticOn.
 // A failed write shows its error box and keeps the old interval.
 void EditPrintInterval(QTimer &timer, bool automaticOn);

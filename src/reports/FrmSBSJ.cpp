@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include <QCloseEvent>
 #include <QDate>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -106,15 +105,6 @@ void TfrmSBSJ::done(int result)
     // Every way out (close box, Escape, accept or reject from outside) waits for the flag.
     if (m_done)
         QDialog::done(result);
-}
-
-void TfrmSBSJ::closeEvent(QCloseEvent *event)
-{
-    if (!m_done) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 void TfrmSBSJ::keyPressEvent(QKeyEvent *event)

@@ -36,7 +36,6 @@ public:
     void done(int result) override;
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -16,6 +16,7 @@
 #include "config/GbkText.h"
 #include "config/Settings.h"
 #include "config/TimeText.h"
+#include "config/Util.h"
 #include "db/InvoiceQuery.h"
 #include "db/JdcConnection.h"
 #include "db/OdbcCursor.h"
@@ -115,22 +116,6 @@ const Element InvoiceRecord[] = {
     {"tphm", "<tphm>", "</tphm>"},
 };
 
-// Characters of code 32 or less at either end are dropped: blanks, CR LF, stray controls.
-bool low(QChar c) { return c.unicode() <= 32; }
-bool low(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-template <class Text>
-Text trimmedLow(Text text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && low(text.at(start)))
-        ++start;
-    while (end > start && low(text.at(end - 1)))
-        --end;
-    return text.mid(start, end - start);
-}
-
 // The column positions of a record's elements in a result; a missing column is a table that
 // is not the invoicing program's.
 std::vector<int> columnsOf(const OdbcCursor &rows, const Element *elements, size_t count)
@@ -154,7 +139,7 @@ QString valueText(const OdbcCursor &rows, int column, Value kind)
     case Value::Amount:
         return AmountText(text);
     case Value::IssueDay:
-        return trimmedLow(text).left(10).toString();
+        return IssueDayText(text);
     case Value::Plain:
         break;
     }
@@ -280,7 +265,7 @@ InvoiceTaxML MakeInvoiceTaxML(TJdcConnection &connection, const QString &invoice
     }
     text += QStringLiteral("</jdcxsfpMxxx>") + CrLf + DocumentTail;
 
-    const QByteArray document = trimmedLow(Gbk::encode(text));
+    const QByteArray document = TUtil::TrimControls(Gbk::encode(text));
     message.found = true;
     message.length = int(document.size());
     message.packed = Base64Encode(GZipCompress(document));

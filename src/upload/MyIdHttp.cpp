@@ -71,18 +71,6 @@ size_t takeHeader(char *data, size_t size, size_t count, void *userData)
     return bytes;
 }
 
-// Drops every byte of code 32 or less at both ends (blanks, line breaks, tabs, NUL).
-QByteArray trimmedControls(const QByteArray &bytes)
-{
-    qsizetype from = 0;
-    qsizetype to = bytes.size();
-    while (from < to && static_cast<unsigned char>(bytes[from]) <= 32)
-        ++from;
-    while (to > from && static_cast<unsigned char>(bytes[to - 1]) <= 32)
-        --to;
-    return bytes.mid(from, to - from);
-}
-
 QString curlFailure(CURLcode code, const char *errorBuffer)
 {
     QString text = QString::fromUtf8(curl_easy_strerror(code));
@@ -223,7 +211,7 @@ void TMyIdHttp::Fail(const QString &detail)
 
 void TMyIdHttp::ReadReply(const QByteArray &body)
 {
-    const QByteArray text = trimmedControls(body);
+    const QByteArray text = TUtil::TrimControls(body);
     const QByteArray response = TUtil::TextBetween(text, QByteArrayLiteral("<Response>"),
                                                    QByteArrayLiteral("</Response>"));
     // A reply without a Response leaves the earlier results as they were.

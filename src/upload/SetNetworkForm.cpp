@@ -1,7 +1,6 @@
 #include "SetNetworkForm.h"
 
 #include <algorithm>
-#include <limits>
 
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -265,10 +264,7 @@ void EditNetworkSettings(QTimer &timer, bool automaticOn)
     // No upload starts under the open dialog.
     timer.stop();
     ShowModalCentered<TSetNetworkForm>();
-    // A typed interval of 0 or less would run the uploads back to back on every idle pass.
-    const qint64 ms = std::clamp<qint64>(qint64(AppSettings().InterTime) * 1000, 1000,
-                                         std::numeric_limits<int>::max());
-    timer.setInterval(int(ms));
+    timer.setInterval(TimerIntervalMs(AppSettings().InterTime));
     if (automaticOn)
         timer.start();
 }
