@@ -7,19 +7,17 @@
 // PostgreSQL needs KV_PG_PORT (scripts/pg-test-cluster.sh start DIR PORT). The memory figure comes
 // from a second run of this program that only opens the window and lists.
 
+#include "BenchSetup.h"
 #include "PlainOdbc.h"
 #include "app/FrmMain.h"
-#include "config/AppIniFile.h"
 #include "config/Settings.h"
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
 #include "db/JdcConnection.h"
 #include "db/demo/DemoData.h"
 #include "db/demo/InvoicingSchema.h"
-#include "print/PDF417BarCode.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -66,39 +64,6 @@ long peakMegabytes()
     return -1;
 }
 
-qint64 median(std::vector<qint64> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void writeDataSource(const QString &folder, const QString &backend, QString *dsn)
-{
-    const QString ini = QDir(folder).filePath(QStringLiteral("odbc.ini"));
-    QFile file(ini);
-    if (!file.exists()) {
-        file.open(QIODevice::WriteOnly);
-        file.write(QStringLiteral("[bench_sqlite]\nDriver=SQLite3\nDatabase=%1\nStepAPI=1\n\n"
-                                  "[bench_pg]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%2\n"
-                                  "Database=kvtest\nUsername=kv\nUseDeclareFetch=1\nFetch=1000\n")
-                       .arg(QDir(folder).filePath(QStringLiteral("invoicing.db")), qEnvironmentVariable("KV_PG_PORT"))
-                       .toUtf8());
-        file.close();
-    }
-    qputenv("ODBCINI", ini.toLocal8Bit());
-    *dsn = backend == QLatin1String("postgresql") ? QStringLiteral("bench_pg") : QStringLiteral("bench_sqlite");
-}
-
-std::unique_ptr<TFrmMain> openWindow(const QString &folder, const QString &dsn)
-{
-    SetSettingsFilePath(QDir(folder).filePath(QStringLiteral("Kerrowvantis.ini")));
-    Ini::WriteString(QStringLiteral("DataBase"), QStringLiteral("DSN"), dsn);
-    MainWindowOptions options;
-    options.barcodeLibraryPath = QStringLiteral(BARCODEDLL_PATH);
-    options.trayAvailable = false;
-    return std::make_unique<TFrmMain>(options);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -109,9 +74,9 @@ int main(int argc, char *argv[])
 
     // The second run: list once in a fresh process and report its peak memory.
     if (args.value(1) == QLatin1String("--memory")) {
-        QString dsn = args.value(3);
-        qputenv("ODBCINI", QDir(args.value(2)).filePath(QStringLiteral("odbc.ini")).toLocal8Bit());
-        auto window = openWindow(args.value(2), dsn);
+        UseBenchDataSources(args.value(2));
+        UseBenchSettings(args.value(2), args.value(3));
+        auto window = OpenBenchWindow();
         const long before = peakMegabytes();
         listInWindow(*window);
         std::printf("%ld %ld %d\n", before, peakMegabytes(), window->GridModel()->rowCount());
@@ -123,8 +88,8 @@ int main(int argc, char *argv[])
     const int details = args.value(3, QStringLiteral("50000")).toInt();
     QTemporaryDir folder;
     folder.setAutoRemove(qEnvironmentVariableIsEmpty("BENCH_KEEP"));
-    QString dsn;
-    writeDataSource(folder.path(), backend, &dsn);
+    UseBenchDataSources(folder.path());
+    const QString dsn = backend == QLatin1String("postgresql") ? QStringLiteral("bench_pg") : QStringLiteral("bench_sqlite");
 
     QElapsedTimer timer;
     timer.start();
@@ -142,7 +107,8 @@ int main(int argc, char *argv[])
     std::printf("%s: %d invoices, %d buyer details loaded in %lld ms\n", qPrintable(backend), invoices, details,
                 timer.elapsed());
 
-    auto window = openWindow(folder.path(), dsn);
+    UseBenchSettings(folder.path(), dsn);
+    auto window = OpenBenchWindow();
     std::vector<qint64> odbc;
     std::vector<qint64> listed;
     qint64 cells = 0;
@@ -150,8 +116,8 @@ int main(int argc, char *argv[])
         odbc.push_back(FetchWithPlainOdbc(dsn, listStatement(), &cells));
         listed.push_back(listInWindow(*window));
     }
-    const qint64 a = median(odbc);
-    const qint64 b = median(listed);
+    const qint64 a = Median(odbc);
+    const qint64 b = Median(listed);
     std::printf("(a) plain ODBC fetch of the list: %lld ms (%lld cells)\n", a, cells);
     std::printf("(b) QueryInvoices until painted:  %lld ms (%d rows)  ratio b/a = %.2f\n", b,
                 window->GridModel()->rowCount(), double(b) / double(std::max<qint64>(a, 1)));
@@ -165,7 +131,7 @@ int main(int argc, char *argv[])
         FetchNextPrintRecord(window->JDC(), QStringLiteral("2000-01-01 00:00:00.000"), record, pending);
         fetches.push_back(fetch.elapsed());
     }
-    std::printf("FetchNextPrintRecord (every invoice new): %lld ms\n", median(fetches));
+    std::printf("FetchNextPrintRecord (every invoice new): %lld ms\n", Median(fetches));
     window.reset();
 
     QProcess memory;

@@ -4,6 +4,7 @@
 //
 //   bench_upload [uploads] [monthly invoices]
 
+#include "BenchSetup.h"
 #include "PlainOdbc.h"
 #include "app/FrmMain.h"
 #include "config/AppIniFile.h"
@@ -15,9 +16,7 @@
 #include "reports/TaxML.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -34,15 +33,8 @@ int main(int argc, char *argv[])
     const int monthly = args.value(2, QStringLiteral("10000")).toInt();
 
     QTemporaryDir folder;
-    const QString ini = folder.filePath(QStringLiteral("odbc.ini"));
-    QFile odbc(ini);
-    odbc.open(QIODevice::WriteOnly);
-    odbc.write(QStringLiteral("[bench_upload]\nDriver=SQLite3\nDatabase=%1\nStepAPI=1\n")
-                   .arg(folder.filePath(QStringLiteral("invoicing.db")))
-                   .toUtf8());
-    odbc.close();
-    qputenv("ODBCINI", ini.toLocal8Bit());
-    const QString dsn = QStringLiteral("bench_upload");
+    UseBenchDataSources(folder.path());
+    const QString dsn = QStringLiteral("bench_sqlite");
 
     // One month of invoices.
     const DemoSeller seller = DemoSellerRow();
@@ -61,16 +53,13 @@ int main(int argc, char *argv[])
     server.waitForReadyRead(10000);
     const QByteArray portLine = server.readLine().trimmed();
 
-    SetSettingsFilePath(folder.filePath(QStringLiteral("Kerrowvantis.ini")));
-    Ini::WriteString(QStringLiteral("DataBase"), QStringLiteral("DSN"), dsn);
+    UseBenchSettings(folder.path(), dsn);
     Ini::WriteInteger(QStringLiteral("SBConfig"), QStringLiteral("SBType"), OnlineDeclaration);
     Ini::WriteString(QStringLiteral("NetConfig"), QStringLiteral("AuthenServer"),
                      QStringLiteral("http://127.0.0.1:") + QString::fromLatin1(portLine.mid(5)));
     Ini::WriteString(QStringLiteral("NetConfig"), QStringLiteral("UploadAction"), QStringLiteral("upload"));
-    MainWindowOptions options;
-    options.barcodeLibraryPath = QStringLiteral(BARCODEDLL_PATH);
-    options.trayAvailable = false;
-    TFrmMain window(options);
+    const std::unique_ptr<TFrmMain> owned = OpenBenchWindow();
+    TFrmMain &window = *owned;
 
     std::vector<qint64> times;
     QSqlQuery numbers = window.JDC().Query(QStringLiteral("select jddm,jdhm from bdjdcxstyfp order by jdhm"));
@@ -85,9 +74,8 @@ int main(int argc, char *argv[])
         accepted += window.UploadInvoice(code, number).first ? 1 : 0;
         times.push_back(timer.nsecsElapsed() / 1000);
     }
-    std::sort(times.begin(), times.end());
     std::printf("%d uploads on loopback, %d accepted: median %.2f ms per invoice\n", int(times.size()), accepted,
-                times.empty() ? 0.0 : times[times.size() / 2] / 1000.0);
+                Median(times) / 1000.0);
     server.kill();
     server.waitForFinished();
 
@@ -110,9 +98,9 @@ int main(int argc, char *argv[])
     const QByteArray document = MakeSBSJDocument(window.JDC(), month);
     const qint64 documentMs = documentTimer.elapsed();
     std::printf("monthly document alone: %lld ms, %lld bytes\n", documentMs, qint64(document.size()));
-    std::sort(plain.begin(), plain.end());
-    std::sort(archive.begin(), archive.end());
+    const qint64 archiveMs = Median(archive);
+    const qint64 plainMs = Median(plain);
     std::printf("monthly archive of %s (%d invoices): %lld ms; the same query through plain ODBC: %lld ms; ratio %.2f\n",
-                qPrintable(month), monthly, archive[1], plain[1], double(archive[1]) / double(std::max<qint64>(plain[1], 1)));
+                qPrintable(month), monthly, archiveMs, plainMs, double(archiveMs) / double(std::max<qint64>(plainMs, 1)));
     return 0;
 }

@@ -11,7 +11,6 @@
 #include "db/SqlDialect.h"
 #include "db/demo/InvoicingSchema.h"
 
-#include <QSqlRecord>
 #include <QTest>
 
 namespace {

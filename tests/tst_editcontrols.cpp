@@ -1,3 +1,4 @@
+#include "DialogDriver.h"
 #include "entry/ComboBoxEx.h"
 #include "entry/EditEx.h"
 #include "entry/NumberEdit.h"
@@ -23,12 +24,12 @@ struct Typing {
 };
 
 // Presses and releases a key per character, with the character as the key's text, as a
-// keyboard delivers it. QTest::keyClicks cannot type 汉: it sends characters as Latin-1.
+// keyboard delivers it.
 Typing typeInto(TNumberEdit &edit, const QString &keys)
 {
     Typing typing;
     for (const QChar c : keys) {
-        const Qt::Key key = c.unicode() < 0x80 ? QTest::asciiToKey(char(c.unicode())) : Qt::Key_unknown;
+        const Qt::Key key = keyFor(c);
         QTest::sendKeyEvent(QTest::Press, &edit, key, QString(c), Qt::NoModifier);
         if (edit.HintWindow() && edit.HintWindow()->isVisible())
             ++typing.hints;

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "DialogDriver.h"
 #include "config/AppError.h"
 #include "db/BuyerDetails.h"
 #include "entry/DetailsPrompt.h"
@@ -35,14 +36,11 @@ QStringList storedRows(TJdcConnection &connection)
     return rows;
 }
 
-// One key per character with the character as its text, as a keyboard delivers it;
-// QTest::keyClicks sends characters as Latin-1 and cannot type 汉.
+// One key per character with the character as its text, as a keyboard delivers it.
 void typeInto(QWidget *widget, const QString &keys)
 {
-    for (const QChar c : keys) {
-        const Qt::Key key = c.unicode() < 0x80 ? QTest::asciiToKey(char(c.unicode())) : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::Click, widget, key, QString(c), Qt::NoModifier);
-    }
+    for (const QChar c : keys)
+        QTest::sendKeyEvent(QTest::Click, widget, keyFor(c), QString(c), Qt::NoModifier);
 }
 
 // Shows the dialog for the test invoice without blocking, with the fields filled.

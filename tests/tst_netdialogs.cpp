@@ -1,3 +1,4 @@
+#include "DialogDriver.h"
 #include "TestSupport.h"
 
 #include "config/GbkText.h"
@@ -22,34 +23,14 @@
 
 namespace {
 
-// Runs action on the modal dialog once it is up.
-void whenModal(std::function<void(QWidget *)> action)
-{
-    QTimer::singleShot(0, [action] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        action(QApplication::activeModalWidget());
-    });
-}
-
-template <class T = QLineEdit>
-T *child(QWidget *parent, const char *name)
-{
-    return parent->findChild<T *>(QLatin1String(name));
-}
-
-void click(QWidget *parent, const char *name)
-{
-    child<QAbstractButton>(parent, name)->click();
-}
-
 QString text(QWidget *parent, const char *name)
 {
-    return child(parent, name)->text();
+    return child<QLineEdit>(parent, name)->text();
 }
 
 void setText(QWidget *parent, const char *name, const QString &value)
 {
-    child(parent, name)->setText(value);
+    child<QLineEdit>(parent, name)->setText(value);
 }
 
 // A server that answers with a fixed result and remembers what it was sent.
@@ -342,10 +323,7 @@ private slots:
             stoppedWhileOpen = !timer.isActive();
             setText(modal, "edtServerAddr", QStringLiteral("http://other.cn"));
             click(modal, "btnUp");
-            if (escape)
-                QTest::keyClick(modal, Qt::Key_Escape);
-            else
-                click(modal, "btnCancel");
+            cancel(modal, "btnCancel", escape);
         });
         EditNetworkSettings(timer, automaticOn);
         QVERIFY(stoppedWhileOpen);
@@ -370,7 +348,7 @@ private slots:
         const char *const edits[] = {"edtOldPwd", "edtNewPwd", "edtNewPwd2"};
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(child<QLabel>(&dialog, labels[i])->text(), texts[i]);
-            QLineEdit *edit = child(&dialog, edits[i]);
+            QLineEdit *edit = child<QLineEdit>(&dialog, edits[i]);
             QCOMPARE(edit->echoMode(), QLineEdit::Password);
             QCOMPARE(edit->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, edit), int('*'));
         }
@@ -467,8 +445,9 @@ private slots:
         QCOMPARE(boxes.shown[0].text, QStringLiteral("密码修改成功！"));
         QCOMPARE(AppSettings().AuthenPwd, newPwd);
         // Stored enciphered, and the next start reads the same password back.
-        QVERIFY(settings.read().contains("AuthenPwd="));
-        QVERIFY(!settings.read().contains(Gbk::encode(newPwd)));
+        const QByteArray stored = settings.read();
+        QVERIFY(stored.contains("AuthenPwd="));
+        QVERIFY(!stored.contains(Gbk::encode(newPwd)));
         AppSettings().AuthenPwd.clear();
         QCOMPARE(ReadAuthenPwd(), newPwd);
     }

@@ -1,3 +1,4 @@
+#include "DialogDriver.h"
 #include "TestSupport.h"
 
 #include "config/AppIniFile.h"
@@ -19,35 +20,6 @@
 #include <QToolButton>
 
 namespace {
-
-// Runs action on the modal dialog once it is up.
-void whenModal(std::function<void(QWidget *)> action)
-{
-    QTimer::singleShot(0, [action] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        action(QApplication::activeModalWidget());
-    });
-}
-
-template <class T>
-T *child(QWidget *parent, const char *name)
-{
-    return parent->findChild<T *>(QLatin1String(name));
-}
-
-void click(QWidget *parent, const char *name)
-{
-    child<QAbstractButton>(parent, name)->click();
-}
-
-// Closes the dialog with its cancel button or with Escape.
-void cancel(QWidget *dialog, const char *button, const QString &how)
-{
-    if (how == QLatin1String("button"))
-        click(dialog, button);
-    else
-        QTest::keyClick(dialog, Qt::Key_Escape);
-}
 
 const QStringList Printers{QStringLiteral("HP LaserJet 1020"), QStringLiteral("Kerrowvantis-PDF"),
                            QStringLiteral("EPSON LQ-630K 针式打印机")};
@@ -108,7 +80,7 @@ private slots:
     {
         QFETCH(QString, how);
         TfrmSelectPrinter dialog(Printers, Printers[1]);
-        whenModal([how](QWidget *modal) { cancel(modal, "btnCancel", how); });
+        whenModal([how](QWidget *modal) { cancel(modal, "btnCancel", how == QLatin1String("escape")); });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     }
 
@@ -251,7 +223,7 @@ private slots:
         TFrmAdjustPrint dialog;
         whenModal([how](QWidget *modal) {
             child<TNumberEdit>(modal, "edtOffX")->setText(QStringLiteral("9"));
-            cancel(modal, "btnClose", how);
+            cancel(modal, "btnClose", how == QLatin1String("escape"));
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(!QFile::exists(settings.path()));
@@ -366,7 +338,7 @@ private slots:
         timer.start(1000); // running on an interval that is not yet InterTime's
         whenModal([how](QWidget *modal) {
             click(modal, "btnUp");
-            cancel(modal, "btnClose", how);
+            cancel(modal, "btnClose", how == QLatin1String("escape"));
         });
         EditPrintInterval(timer, automaticOn);
         QVERIFY(!QFile::exists(settings.path()));

@@ -8,7 +8,6 @@
 #include "config/Crypt.h"
 #include "config/GbkText.h"
 #include "config/Settings.h"
-#include "db/BuyerDetails.h"
 #include "db/InvoiceGridModel.h"
 #include "db/demo/InvoicingSchema.h"
 #include "entry/DetailsPrompt.h"
@@ -21,7 +20,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -212,7 +210,6 @@ private slots:
         QCOMPARE(symbols[0].bytes, Gbk::encode(BarcodePayload(values)));
         QVERIFY(symbols[0].box.left() > page.width() / 2);
         QVERIFY(symbols[0].box.top() < px(10));
-        page.save(QDir::temp().filePath(QStringLiteral("kerrowvantis-form.png")));
     }
 
     void itemsGoWhereMillimetresOffsetsAndTheBarcodePutThem_data()
@@ -248,8 +245,9 @@ private slots:
         // The rule starts at 20 mm (plus the offset) and is found where its millimetres say.
         const int x = px(20 + offX) + px(10);
         const int below = symbol.height() + 10;
-        QVERIFY2(qAbs(firstDarkRow(page, x, below) - (ruleY - px(0.25))) <= 2,
-                 qPrintable(QStringLiteral("rule at %1, expected about %2").arg(firstDarkRow(page, x, below)).arg(ruleY)));
+        const int rule = firstDarkRow(page, x, below);
+        QVERIFY2(qAbs(rule - (ruleY - px(0.25))) <= 2,
+                 qPrintable(QStringLiteral("rule at %1, expected about %2").arg(rule).arg(ruleY)));
         QVERIFY(qGray(page.pixel(px(20 + offX) - px(1), ruleY)) > 128); // nothing left of its start
         // The invoice number printed with its top left corner at its millimetres.
         const QRect text = inkIn(page, QRect(px(95), px(40 + shift), px(60), px(20)));

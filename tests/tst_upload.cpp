@@ -5,10 +5,8 @@
 
 #include "app/FrmMain.h"
 #include "config/AppIniFile.h"
-#include "config/Encodings.h"
 #include "config/GbkText.h"
 #include "config/Settings.h"
-#include "db/BuyerDetails.h"
 #include "db/InvoiceGridModel.h"
 #include "db/demo/InvoicingSchema.h"
 #include "entry/DetailsPrompt.h"

@@ -1,3 +1,4 @@
+#include "DialogDriver.h"
 #include "TestSupport.h"
 
 #include "config/ModalDialogs.h"
@@ -14,15 +15,6 @@
 #include <QWindow>
 
 namespace {
-
-// Runs action on the modal box or dialog once it is up.
-void whenModal(std::function<void(QWidget *)> action)
-{
-    QTimer::singleShot(0, [action] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        action(QApplication::activeModalWidget());
-    });
-}
 
 class ProbeDialog : public QDialog
 {

@@ -176,7 +176,7 @@ QString ReadAuthenPwd()
     const QString hex = QString::fromLatin1(Base64Decode(stored));
     const QString plain = TCrypt::DecryptString(hex, QString::fromLatin1(AuthenPwdKey));
     // Drops the zero padding, and blanks at either end of the password with it.
-    return TUtil::TrimControls(plain);
+    return TUtil::TrimControls(plain).toString();
 }
 
 void WriteAuthenPwd(const QString &password)

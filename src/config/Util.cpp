@@ -106,9 +106,9 @@ QByteArray TUtil::TextBetween(const QByteArray &text, const QByteArray &startMar
     return textBetween(text, startMarker, endMarker);
 }
 
-QString TUtil::TrimControls(QStringView text)
+QStringView TUtil::TrimControls(QStringView text)
 {
-    return trimmedControls(text).toString();
+    return trimmedControls(text);
 }
 
 QByteArray TUtil::TrimControls(const QByteArray &bytes)

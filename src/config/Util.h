@@ -43,7 +43,7 @@ public:
 
     // The text without the characters of code 32 or less at either end: blanks, line breaks,
     // tabs, NUL and the other controls.
-    static QString TrimControls(QStringView text);
+    static QStringView TrimControls(QStringView text);
     static QByteArray TrimControls(const QByteArray &bytes);
 
     // Keeps the window above all normal windows, at its current position and size.

@@ -61,7 +61,7 @@ QString FieldText(const QVariant &value)
     return value.toString();
 }
 
-QString IssueDayText(QStringView kprq)
+QStringView IssueDayText(QStringView kprq)
 {
     return TUtil::TrimControls(kprq).left(10);
 }
@@ -121,7 +121,7 @@ bool FetchNextPrintRecord(TJdcConnection &connection, const QString &bookmark, P
         {F::xhdwdh, "dh"},     {F::khyh, "khyh"},     {F::zh, "zh"},        {F::bhsj, "bhsj"}};
     for (const auto &[field, column] : plain)
         record.SetValue(field, text(query, column));
-    record.SetValue(F::kprq, IssueDayText(text(query, "kprq")));
+    record.SetValue(F::kprq, IssueDayText(text(query, "kprq")).toString());
     record.SetValue(F::jshj, AmountText(query.value(QStringLiteral("jshj"))));
     pendingBookmark = IssueTimeText(query.value(QStringLiteral("kpsj")));
     return true;

@@ -48,7 +48,7 @@ QString IssueTimeText(const QVariant &value);
 QString FieldText(const QVariant &value);
 
 // The issue day "yyyy-mm-dd" of an issue date (kprq) text, which may carry a time behind it.
-QString IssueDayText(QStringView kprq);
+QStringView IssueDayText(QStringView kprq);
 
 // An amount as "%.2f"; no amount is 0.00.
 QString AmountText(const QVariant &value);

@@ -146,6 +146,14 @@ bool readDecimalField(const xmlNode *item, const char *name, double &target)
     return value.has_value();
 }
 
+// The width and font that data and title items share.
+bool readTextStyle(const xmlNode *element, TPrintItem &item)
+{
+    return readIntegerField(element, FieldMaxLength, item.MaxLength) && readTextField(element, FieldFontName, item.FontName)
+           && readIntegerField(element, FieldFontSize, item.FontSize)
+           && readIntegerField(element, FieldFontStyle, item.FontStyle);
+}
+
 bool readItem(const xmlNode *element, PrintItemKind kind, TPrintItem &item)
 {
     item.Kind = kind;
@@ -153,18 +161,11 @@ bool readItem(const xmlNode *element, PrintItemKind kind, TPrintItem &item)
     switch (kind) {
     case PrintItemKind::Data:
         ok = ok && readTextField(element, FieldName, item.Name) && readTextField(element, FieldDisName, item.DisName)
-             && readIntegerField(element, FieldMaxLength, item.MaxLength)
-             && readTextField(element, FieldFontName, item.FontName)
-             && readIntegerField(element, FieldFontSize, item.FontSize)
-             && readIntegerField(element, FieldFontStyle, item.FontStyle);
+             && readTextStyle(element, item);
         item.Value = item.DisName;
         break;
     case PrintItemKind::Title:
-        ok = ok && readTextField(element, FieldTitle, item.Title)
-             && readIntegerField(element, FieldMaxLength, item.MaxLength)
-             && readTextField(element, FieldFontName, item.FontName)
-             && readIntegerField(element, FieldFontSize, item.FontSize)
-             && readIntegerField(element, FieldFontStyle, item.FontStyle);
+        ok = ok && readTextField(element, FieldTitle, item.Title) && readTextStyle(element, item);
         break;
     case PrintItemKind::Line:
         ok = ok && readIntegerField(element, FieldWidth, item.Width) && readIntegerField(element, FieldHeight, item.Height)

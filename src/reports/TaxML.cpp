@@ -139,7 +139,7 @@ QString valueText(const OdbcCursor &rows, int column, Value kind)
     case Value::Amount:
         return AmountText(text);
     case Value::IssueDay:
-        return IssueDayText(text);
+        return IssueDayText(text).toString();
     case Value::Plain:
         break;
     }

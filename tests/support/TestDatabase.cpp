@@ -5,7 +5,6 @@
 #include "db/demo/InvoicingSchema.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTest>
 
 QString BackendName(Backend backend)
@@ -47,7 +46,7 @@ TestDatabase::TestDatabase(Backend backend, bool issueTimeAsText)
         // source stays the same.
         m_dsn = QStringLiteral("kvtest_sqlite");
         const QString file = QDir(QDir::homePath()).filePath(QStringLiteral("invoicing.db"));
-        RegisterTestDataSource(m_dsn, QStringLiteral("Driver=SQLite3\nDatabase=%1\nTimeout=2000\nStepAPI=1\n").arg(file));
+        RegisterTestDataSource(m_dsn, SQLiteDataSourceLines(file));
     } else {
         m_dsn = QStringLiteral("kvtest_pg");
         RegisterTestDataSource(m_dsn, QStringLiteral("Driver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%1\n"

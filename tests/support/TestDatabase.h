@@ -5,7 +5,6 @@
 #include <QString>
 #include <QMetaType>
 
-#include <memory>
 
 // The databases the tests run against: SQLite through its ODBC driver, and PostgreSQL through
 // its ODBC driver on the cluster test.sh starts (KV_PG_PORT).

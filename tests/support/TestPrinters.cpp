@@ -4,7 +4,6 @@
 #include "print/QtPrinters.h"
 
 #include <QPageLayout>
-#include <QPageSize>
 #include <QPrinter>
 
 namespace {

@@ -91,8 +91,8 @@ int registerSource(const QString &name, const QString &file)
     QByteArray section;
     if (!text.isEmpty())
         section = text.endsWith("\n\n") ? "" : text.endsWith('\n') ? "\n" : "\n\n";
-    section += '[' + name.toUtf8() + "]\nDescription=Kerrowvantis demo invoicing database\nDriver=SQLite3\nDatabase=" +
-               QFile::encodeName(QFileInfo(file).absoluteFilePath()) + "\nTimeout=2000\nStepAPI=1\n";
+    section += '[' + name.toUtf8() + "]\nDescription=Kerrowvantis demo invoicing database\n"
+               + SQLiteDataSourceLines(QFileInfo(file).absoluteFilePath()).toUtf8();
     // Appending leaves every byte of the other sections as it was.
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile out(path);

@@ -24,6 +24,11 @@ void CreateInvoicingTables(TJdcConnection &connection, IssueTimeColumn kpsj)
                                       " zgswjgdm varchar(20), zgswjgmc varchar(100))"));
 }
 
+QString SQLiteDataSourceLines(const QString &databaseFile)
+{
+    return QStringLiteral("Driver=SQLite3\nDatabase=%1\nTimeout=2000\nStepAPI=1\n").arg(databaseFile);
+}
+
 void InsertSeller(TJdcConnection &connection, const DemoSeller &seller)
 {
     connection.Execute(QStringLiteral("insert into qtcyxxxhdw (nsrsbh,xhdwmc,zgswjgdm,zgswjgmc)"

@@ -8,6 +8,11 @@ class TJdcConnection;
 // The invoicing program's tables as the demo database and the tests make them: the invoice
 // table bdjdcxstyfp with every column this program reads, and the seller table qtcyxxxhdw.
 
+// The body of an ODBC data-source section for an invoicing database in a SQLite file. StepAPI
+// makes the driver hand out rows as SQLite steps through them; without it a whole result is
+// buffered first (a hundred thousand listed invoices took 262 MB).
+QString SQLiteDataSourceLines(const QString &databaseFile);
+
 enum class IssueTimeColumn { DateTime, Text }; // kpsj as a date-time column or as text
 
 // Drops the two tables and the buyer-details table where they exist, then creates the two.
