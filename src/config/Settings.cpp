@@ -86,14 +86,24 @@ void WriteAutoPrint(bool on)
     AppSettings().AutoPrint = on;
 }
 
-int ReadOffX()
+int ReadOffX(int fallback)
 {
-    return Ini::ReadInteger(Section::Print, QStringLiteral("OffX"), 0);
+    return Ini::ReadInteger(Section::Print, QStringLiteral("OffX"), fallback);
 }
 
-int ReadOffY()
+int ReadOffY(int fallback)
 {
-    return Ini::ReadInteger(Section::Print, QStringLiteral("OffY"), 0);
+    return Ini::ReadInteger(Section::Print, QStringLiteral("OffY"), fallback);
+}
+
+void WriteOffX(int mm)
+{
+    Ini::WriteInteger(Section::Print, QStringLiteral("OffX"), mm);
+}
+
+void WriteOffY(int mm)
+{
+    Ini::WriteInteger(Section::Print, QStringLiteral("OffY"), mm);
 }
 
 int ReadSBType()

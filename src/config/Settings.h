@@ -59,8 +59,11 @@ void WriteInterTime(int seconds);
 int TimerIntervalMs(int seconds);
 bool ReadAutoPrint();
 void WriteAutoPrint(bool on);
-int ReadOffX();
-int ReadOffY();
+// Print offsets in millimetres; the fallback stands in for a missing or non-numeric value.
+int ReadOffX(int fallback = 0);
+int ReadOffY(int fallback = 0);
+void WriteOffX(int mm);
+void WriteOffY(int mm);
 int ReadSBType();
 void WriteSBType(int mode);
 QString ReadDsn();

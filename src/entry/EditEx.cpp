@@ -1,5 +1,19 @@
 #include "EditEx.h"
 
+namespace {
+
+// Left, centre or right, whatever other flags come with it.
+Qt::Alignment horizontalOf(Qt::Alignment alignment)
+{
+    if (alignment & Qt::AlignHCenter)
+        return Qt::AlignHCenter;
+    if (alignment & Qt::AlignRight)
+        return Qt::AlignRight;
+    return Qt::AlignLeft;
+}
+
+} // namespace
+
 TEditEx::TEditEx(QWidget *parent)
     : QLineEdit(parent)
 {
@@ -8,22 +22,12 @@ TEditEx::TEditEx(QWidget *parent)
 
 Qt::Alignment TEditEx::Alignment() const
 {
-    const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
-    if (horizontal & Qt::AlignHCenter)
-        return Qt::AlignHCenter;
-    if (horizontal & Qt::AlignRight)
-        return Qt::AlignRight;
-    return Qt::AlignLeft;
+    return horizontalOf(alignment());
 }
 
 void TEditEx::SetAlignment(Qt::Alignment alignment)
 {
     // Never Qt::AlignAbsolute: AlignLeft and AlignRight are then the leading and trailing
     // edges and swap with a right-to-left layout.
-    Qt::Alignment horizontal = Qt::AlignLeft;
-    if (alignment & Qt::AlignHCenter)
-        horizontal = Qt::AlignHCenter;
-    else if (alignment & Qt::AlignRight)
-        horizontal = Qt::AlignRight;
-    setAlignment(horizontal | Qt::AlignVCenter);
+    setAlignment(horizontalOf(alignment) | Qt::AlignVCenter);
 }

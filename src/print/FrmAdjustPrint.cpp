@@ -7,7 +7,6 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
-#include "config/AppIniFile.h"
 #include "config/ErrorDisplay.h"
 #include "config/MessageBoxes.h"
 #include "config/Settings.h"
@@ -15,10 +14,7 @@
 
 namespace {
 
-const QString PrintSection = QStringLiteral("Print");
-const QString OffXKey = QStringLiteral("OffX");
-const QString OffYKey = QStringLiteral("OffY");
-// Offered when the file has no offsets yet; note that ReadOffY's default is 0.
+// Offered when the file has no offsets yet; the program itself prints without them then.
 constexpr int DefaultOffX = 0;
 constexpr int DefaultOffY = 5;
 
@@ -72,9 +68,8 @@ TFrmAdjustPrint::TFrmAdjustPrint(QWidget *parent)
     note->setPalette(palette);
 
     // Read straight from the file: the values may have been changed since the program started.
-    const TAppIniFile ini;
-    m_offX = offsetEdit("edtOffX", ini.ReadInteger(PrintSection, OffXKey, DefaultOffX), this);
-    m_offY = offsetEdit("edtOffY", ini.ReadInteger(PrintSection, OffYKey, DefaultOffY), this);
+    m_offX = offsetEdit("edtOffX", ReadOffX(DefaultOffX), this);
+    m_offY = offsetEdit("edtOffY", ReadOffY(DefaultOffY), this);
     auto *labelX = new QLabel(QStringLiteral("横向偏移"), this);
     labelX->setObjectName(QStringLiteral("lblOffX"));
     labelX->setBuddy(m_offX);
@@ -118,10 +113,9 @@ void TFrmAdjustPrint::Save()
     }
     // Each value is taken into use once it is stored, so the program agrees with the file
     // even when the second write fails.
-    TAppIniFile ini;
-    ini.WriteInteger(PrintSection, OffXKey, offX);
+    WriteOffX(offX);
     AppSettings().OffX = offX;
-    ini.WriteInteger(PrintSection, OffYKey, offY);
+    WriteOffY(offY);
     AppSettings().OffY = offY;
     ShowInfo(QStringLiteral("保存设置成功！"));
     accept();
