@@ -24,6 +24,14 @@ namespace {
 const QStringList Printers{QStringLiteral("HP LaserJet 1020"), QStringLiteral("Kerrowvantis-PDF"),
                            QStringLiteral("EPSON LQ-630K 针式打印机")};
 
+// The two ways out of a dialog without its OK: its cancel button and Escape.
+void addCancelRows()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("button") << false;
+    QTest::newRow("escape") << true;
+}
+
 } // namespace
 
 class TestPrintDialogs : public QObject
@@ -71,16 +79,14 @@ private slots:
 
     void selectPrinterCancels_data()
     {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("button") << "button";
-        QTest::newRow("escape") << "escape";
+        addCancelRows();
     }
 
     void selectPrinterCancels()
     {
-        QFETCH(QString, how);
+        QFETCH(bool, escape);
         TfrmSelectPrinter dialog(Printers, Printers[1]);
-        whenModal([how](QWidget *modal) { cancel(modal, "btnCancel", how == QLatin1String("escape")); });
+        whenModal([escape](QWidget *modal) { cancel(modal, "btnCancel", escape); });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     }
 
@@ -209,21 +215,19 @@ private slots:
 
     void adjustPrintCancelWritesNothing_data()
     {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("button") << "button";
-        QTest::newRow("escape") << "escape";
+        addCancelRows();
     }
 
     void adjustPrintCancelWritesNothing()
     {
-        QFETCH(QString, how);
+        QFETCH(bool, escape);
         TempSettings settings;
         RecordingMessageBoxes boxes;
         ScopedMessageBoxes scope(boxes);
         TFrmAdjustPrint dialog;
-        whenModal([how](QWidget *modal) {
+        whenModal([escape](QWidget *modal) {
             child<TNumberEdit>(modal, "edtOffX")->setText(QStringLiteral("9"));
-            cancel(modal, "btnClose", how == QLatin1String("escape"));
+            cancel(modal, "btnClose", escape);
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(!QFile::exists(settings.path()));
@@ -322,23 +326,23 @@ private slots:
 
     void editPrintIntervalCancelKeepsTheInterval_data()
     {
-        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("escape");
         QTest::addColumn<bool>("automaticOn");
-        QTest::newRow("button, automatic") << "button" << true;
-        QTest::newRow("escape, manual") << "escape" << false;
+        QTest::newRow("button, automatic") << false << true;
+        QTest::newRow("escape, manual") << true << false;
     }
 
     void editPrintIntervalCancelKeepsTheInterval()
     {
-        QFETCH(QString, how);
+        QFETCH(bool, escape);
         QFETCH(bool, automaticOn);
         TempSettings settings;
         AppSettings().InterTime = 25;
         QTimer timer;
         timer.start(1000); // running on an interval that is not yet InterTime's
-        whenModal([how](QWidget *modal) {
+        whenModal([escape](QWidget *modal) {
             click(modal, "btnUp");
-            cancel(modal, "btnClose", how == QLatin1String("escape"));
+            cancel(modal, "btnClose", escape);
         });
         EditPrintInterval(timer, automaticOn);
         QVERIFY(!QFile::exists(settings.path()));

@@ -142,6 +142,34 @@ DemoInvoice newInvoice(const QString &number, const QString &issued)
     return v;
 }
 
+// The main window on the data source of the settings in use, printing to images at 150 dpi,
+// with a scripted details prompt and the clock at 10:15 on the invoices' day.
+struct PrintingWindow {
+    RecordingMessageBoxes boxes;
+    ScopedMessageBoxes scope{boxes};
+    ImagePrinters printers;
+    ScriptedPrompt prompt;
+    FixedClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 15))};
+    TFrmMain window;
+
+    explicit PrintingWindow(const QStringList &printerNames = {QStringLiteral("测试打印机")})
+        : printers(150, 0, printerNames)
+        , window(options())
+    {
+    }
+
+private:
+    MainWindowOptions options()
+    {
+        MainWindowOptions result;
+        result.barcodeLibraryPath = Dll;
+        result.clock = &clock;
+        result.printers = &printers;
+        result.detailsPrompt = &prompt;
+        return result;
+    }
+};
+
 } // namespace
 
 class TestPrinting : public QObject
@@ -313,17 +341,8 @@ private slots:
         InsertInvoice(db.connection(), newInvoice(QStringLiteral("00000004"), QStringLiteral("2026-12-10 10:14:00.000")));
         settings.write("[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n[Other]\r\nAutoPrint=1\r\n");
 
-        RecordingMessageBoxes boxes;
-        ScopedMessageBoxes scope(boxes);
-        ImagePrinters printers(150, 0);
-        ScriptedPrompt prompt;
-        FixedClock clock(QDateTime(QDate(2026, 12, 10), QTime(10, 15)));
-        MainWindowOptions options;
-        options.barcodeLibraryPath = Dll;
-        options.clock = &clock;
-        options.printers = &printers;
-        options.detailsPrompt = &prompt;
-        TFrmMain window(options);
+        PrintingWindow w;
+        auto &[boxes, scope, printers, prompt, clock, window] = w;
         ProgramFolder folder(shippedTemplate());
         const auto bookmark = [] { return ReadEndTime(); };
         QCOMPARE(bookmark(), QStringLiteral("2026-12-10 10:15:00.000"));
@@ -373,17 +392,8 @@ private slots:
         InsertSeller(db.connection(), {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
         InsertInvoice(db.connection(), newInvoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 09:00:00.000")));
         settings.write("[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n");
-        RecordingMessageBoxes boxes;
-        ScopedMessageBoxes scope(boxes);
-        ImagePrinters printers(150, 0, {QStringLiteral("甲"), QStringLiteral("乙")});
-        ScriptedPrompt prompt;
-        FixedClock clock(QDateTime(QDate(2026, 12, 10), QTime(10, 15)));
-        MainWindowOptions options;
-        options.barcodeLibraryPath = Dll;
-        options.clock = &clock;
-        options.printers = &printers;
-        options.detailsPrompt = &prompt;
-        TFrmMain window(options);
+        PrintingWindow w({QStringLiteral("甲"), QStringLiteral("乙")});
+        auto &[boxes, scope, printers, prompt, clock, window] = w;
         ProgramFolder folder(shippedTemplate());
         window.show();
         QCOMPARE(window.GridModel()->rowCount(), 1);
