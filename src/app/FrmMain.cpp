@@ -487,7 +487,8 @@ void TFrmMain::FormShow()
 
 void TFrmMain::RefreshGrid(const QString &invoiceCode, const QString &invoiceNumber)
 {
-    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)), invoiceCode, invoiceNumber);
+    QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)), invoiceCode,
+                  invoiceNumber);
 }
 
 void TFrmMain::btnQryClick()

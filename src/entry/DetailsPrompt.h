@@ -8,7 +8,7 @@ class TJdcConnection;
 
 // What the caller fills in before the operator sees the details dialog.
 struct DetailsRequest {
-    QString invoiceCode;              // jddm
+    QString invoiceCode;   // jddm
     QString invoiceNumber; // jdhm
     QString documentType, address, telephone, postcode, displacement;
 };
