@@ -124,11 +124,12 @@ int main(int argc, char *argv[])
 
     std::vector<qint64> fetches;
     PrintRecord record;
-    QString pending;
+    IssueBookmark pending;
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer fetch;
         fetch.start();
-        FetchNextPrintRecord(window->JDC(), QStringLiteral("2000-01-01 00:00:00.000"), record, pending);
+        FetchNextPrintRecord(window->JDC(), {QStringLiteral("2000-01-01 00:00:00.000"), QString(), QString()}, record,
+                             pending);
         fetches.push_back(fetch.elapsed());
     }
     std::printf("FetchNextPrintRecord (every invoice new): %lld ms\n", Median(fetches));

@@ -11,6 +11,7 @@
 #include "config/Settings.h"
 #include "db/JdcConnection.h"
 #include "db/SqlDialect.h"
+#include "declare/UploadFlow.h"
 #include "db/demo/DemoData.h"
 #include "db/demo/InvoicingSchema.h"
 #include "reports/TaxML.h"
@@ -71,7 +72,7 @@ int main(int argc, char *argv[])
     for (const auto &[code, number] : invoices) {
         QElapsedTimer timer;
         timer.start();
-        accepted += window.UploadInvoice(code, number).first ? 1 : 0;
+        accepted += window.Uploading().UploadInvoice(code, number).first ? 1 : 0;
         times.push_back(timer.nsecsElapsed() / 1000);
     }
     std::printf("%d uploads on loopback, %d accepted: median %.2f ms per invoice\n", int(times.size()), accepted,

@@ -12,7 +12,7 @@
 #include "DialogDriver.h"
 #include "config/AppError.h"
 #include "db/BuyerDetails.h"
-#include "entry/DetailsPrompt.h"
+#include "entry/DialogDetailsPrompt.h"
 #include "entry/FrmInputSBB.h"
 #include "TestDatabase.h"
 #include "TestSupport.h"
@@ -349,17 +349,18 @@ private slots:
             });
         };
 
-        DetailsRequest request{Code, Number, QStringLiteral("驾驶证"), QStringLiteral("北京"),
-                               QStringLiteral("010"), QStringLiteral("100080"), QStringLiteral("1.6")};
+        DetailsRequest request{Code, Number,
+                               {QStringLiteral("驾驶证"), QStringLiteral("010"), QStringLiteral("100080"), QStringLiteral("北京"),
+                                QStringLiteral("1.6")}};
         answerWith(Qt::Key_Escape, "edtDZ");
         QVERIFY(!prompt.Ask(request).has_value());
         QCOMPARE(seen, QStringLiteral("/北京"));
         QVERIFY(storedRows(db.connection()).isEmpty());
 
-        request.documentType = QStringLiteral("组织机构代码证书");
-        request.address = QStringLiteral(" 天津 ");
+        request.details.documentType = QStringLiteral("组织机构代码证书");
+        request.details.address = QStringLiteral(" 天津 ");
         answerWith(Qt::Key_Return, "edtPQL"); // Enter in the hidden displacement presses OK too
-        const std::optional<DetailsAnswer> answer = prompt.Ask(request);
+        const std::optional<BuyerDetails> answer = prompt.Ask(request);
         QVERIFY(answer.has_value());
         QCOMPARE(seen, QStringLiteral("组织机构代码证书/ 天津 "));
         const QStringList got{answer->documentType, answer->address, answer->telephone, answer->postcode,
@@ -368,6 +369,38 @@ private slots:
         QCOMPARE(storedRows(db.connection()),
                  QStringList{QStringLiteral("132000000001|00000001|组织机构代码证书| 天津 |010|100080")});
         QVERIFY(boxes.shown.isEmpty());
+    }
+
+    // An invoice nobody entered details for: the list shows "身份证", and the clerk only types
+    // the three fields, Enter after each, to store them and close.
+    void newInvoiceOpensWithTheIdentityCard()
+    {
+        TestDatabase db(Backend::SQLite);
+        EnsureBuyerTable(db.connection());
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        DialogDetailsPrompt prompt(db.connection());
+        QString listed;
+        QTimer::singleShot(0, [&listed] {
+            QTRY_VERIFY(qobject_cast<TfrmInputSBB *>(QApplication::activeModalWidget()));
+            auto *dialog = static_cast<TfrmInputSBB *>(QApplication::activeModalWidget());
+            listed = dialog->DocumentList()->currentText();
+            for (const auto &[field, text] : {std::pair{"edtDZ", QStringLiteral("南京市鼓楼区1号")},
+                                              std::pair{"edtDH", QStringLiteral("13900000000")},
+                                              std::pair{"edtYB", QStringLiteral("210000")}}) {
+                QWidget *edit = dialog->findChild<QWidget *>(QLatin1String(field));
+                QTRY_VERIFY(edit->hasFocus());
+                typeInto(edit, text);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+        });
+        const std::optional<BuyerDetails> answer = prompt.Ask({Code, Number, {}});
+        QCOMPARE(listed, QStringLiteral("身份证"));
+        QVERIFY(answer.has_value());
+        QCOMPARE(answer->documentType, QStringLiteral("身份证"));
+        QVERIFY(boxes.shown.isEmpty());
+        QCOMPARE(storedRows(db.connection()),
+                 QStringList{QStringLiteral("132000000001|00000001|身份证|南京市鼓楼区1号|13900000000|210000")});
     }
 };
 

@@ -9,8 +9,8 @@
 #include "config/GbkText.h"
 #include "config/Settings.h"
 #include "db/InvoiceGridModel.h"
+#include "db/PrintRecord.h"
 #include "db/demo/InvoicingSchema.h"
-#include "entry/DetailsPrompt.h"
 #include "print/BarcodePayload.h"
 #include "print/DeclarationPrinter.h"
 #include "print/PDF417BarCode.h"
@@ -125,7 +125,7 @@ QRect inkIn(const QImage &page, const QRect &area)
     return ink;
 }
 
-const DetailsAnswer Answer{QStringLiteral("身份证"), QStringLiteral("13900000000"), QStringLiteral("200000"),
+const BuyerDetails Answer{QStringLiteral("身份证"), QStringLiteral("13900000000"), QStringLiteral("200000"),
                            QStringLiteral("上海市浦东新区"), QStringLiteral("2.0")};
 
 DemoInvoice newInvoice(const QString &number, const QString &issued)
@@ -244,17 +244,14 @@ private slots:
     {
         QTest::addColumn<int>("offX");
         QTest::addColumn<int>("offY");
-        QTest::addColumn<bool>("withBarcode");
-        QTest::newRow("no offsets") << 0 << 0 << true;
-        QTest::newRow("3 right, 2 up") << 3 << -2 << true;
-        QTest::newRow("no barcode: 1 mm down") << 0 << 0 << false;
+        QTest::newRow("no offsets") << 0 << 0;
+        QTest::newRow("3 right, 2 up") << 3 << -2;
     }
 
     void itemsGoWhereMillimetresOffsetsAndTheBarcodePutThem()
     {
         QFETCH(int, offX);
         QFETCH(int, offY);
-        QFETCH(bool, withBarcode);
         TempSettings settings;
         ProgramFolder folder(probeTemplate());
         AppSettings().OffX = offX;
@@ -262,13 +259,11 @@ private slots:
         TPDF417BarCode barcode(Dll);
         ImagePrinters printers(Dpi, TopOffset);
         const QStringList values = fullRecord();
-        QVERIFY(PrintDeclaration(values, PrintRecord::FieldNames(), printers, withBarcode ? &barcode : nullptr));
+        QVERIFY(PrintDeclaration(values, PrintRecord::FieldNames(), printers, &barcode));
         const QImage &page = printers.pages[0];
 
-        const QImage symbol = withBarcode
-            ? barcode.MakeImage(SettingsFilePath(), Gbk::encode(BarcodePayload(values)), Dpi, Dpi)
-            : QImage();
-        const int shift = withBarcode ? qRound(symbol.height() * 25.4 / Dpi) + 1 : 1;
+        const QImage symbol = barcode.MakeImage(SettingsFilePath(), Gbk::encode(BarcodePayload(values)), Dpi, Dpi);
+        const int shift = qRound(symbol.height() * 25.4 / Dpi) + 1;
         const int ruleY = px(30 + shift + offY) - TopOffset;
         // The rule starts at 20 mm (plus the offset) and is found where its millimetres say.
         const int x = px(20 + offX) + px(10);
@@ -287,9 +282,8 @@ private slots:
 
         // The barcode ignores the offsets: top right, 70 pixels in from the printable edge.
         const QList<Symbol> symbols = symbolsOn(page);
-        QCOMPARE(symbols.size(), withBarcode ? 1 : 0);
-        if (withBarcode)
-            QVERIFY(qAbs(symbols[0].box.right() - (page.width() - 70 - 1)) <= px(2));
+        QCOMPARE(symbols.size(), 1);
+        QVERIFY(qAbs(symbols[0].box.right() - (page.width() - 70 - 1)) <= px(2));
     }
 
     void unloadableTemplateStartsNoJob()
@@ -299,6 +293,32 @@ private slots:
         ImagePrinters printers(Dpi, TopOffset);
         QVERIFY(!PrintDeclaration(fullRecord(), PrintRecord::FieldNames(), printers, nullptr));
         QVERIFY(printers.requests.isEmpty());
+    }
+
+    // A form without its barcode is no use at the tax office: it never reaches the paper.
+    void noBarcodeNoForm_data()
+    {
+        QTest::addColumn<bool>("withLibrary");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("no library") << false << QStringLiteral("条码库没有生成条码");
+        QTest::newRow("beyond PDF417 capacity") << true << QStringLiteral("条码库没有生成条码（条码数据");
+    }
+
+    void noBarcodeNoForm()
+    {
+        QFETCH(bool, withLibrary);
+        QFETCH(QString, why);
+        TempSettings settings;
+        ProgramFolder folder(shippedTemplate());
+        TPDF417BarCode barcode(Dll);
+        ImagePrinters printers(Dpi, TopOffset);
+        QStringList values = fullRecord();
+        values[PrintRecord::ghdw] = QString(2000, QChar(0x738B)); // 4000 GBK bytes: no PDF417 holds them
+        const PrintOutcome outcome
+            = PrintDeclaration(values, PrintRecord::FieldNames(), printers, withLibrary ? &barcode : nullptr);
+        QCOMPARE(outcome.status, PrintOutcome::NoBarcode);
+        QVERIFY2(outcome.why.startsWith(why), qPrintable(outcome.why));
+        QVERIFY(printers.pages.isEmpty());
     }
 
     void unknownTemplatePrintsTheBarcodeOnly()
@@ -344,7 +364,7 @@ private slots:
         PrintingWindow w;
         auto &[boxes, scope, printers, prompt, clock, window] = w;
         ProgramFolder folder(shippedTemplate());
-        const auto bookmark = [] { return ReadEndTime(); };
+        const auto bookmark = [] { return BookmarkTime(); };
         QCOMPARE(bookmark(), QStringLiteral("2026-12-10 10:15:00.000"));
 
         // Cancel: nothing printed, the bookmark stays, the timer goes on.

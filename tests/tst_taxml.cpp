@@ -64,12 +64,12 @@ void insertMonth(TJdcConnection &c)
     EnsureBuyerTable(c);
     InsertInvoice(c, invoiceA());
     InsertBuyerDetails(c, QStringLiteral("00001234"), Code,
-                       {QStringLiteral("居民身份证"), QStringLiteral("100080"), QStringLiteral("北京市海淀区中关村大街1号"),
-                        QStringLiteral("13800138000")});
+                       {QStringLiteral("居民身份证"), QStringLiteral("13800138000"), QStringLiteral("100080"),
+                        QStringLiteral("北京市海淀区中关村大街1号"), QString()});
     InsertInvoice(c, variant("00001240", "2008-03-05 09:00:00", "0", "赵六", "320581198805051234", "0.5"));
     InsertBuyerDetails(c, QStringLiteral("00001240"), Code,
-                       {QStringLiteral("护照"), QStringLiteral("215500"), QStringLiteral("苏州市常熟市海虞路2号"),
-                        QStringLiteral("0512-52345678")});
+                       {QStringLiteral("护照"), QStringLiteral("0512-52345678"), QStringLiteral("215500"),
+                        QStringLiteral("苏州市常熟市海虞路2号"), QString()});
     InsertInvoice(c, variant("00001230", "2008-03-20", "2", "王五", "310101197001011234", "100"));
     InsertInvoice(c, variant("00001231", "2008-03-21", "1", "不在其中", "1", "1"));
     InsertInvoice(c, variant("00001232", "2008-04-01 08:00:00", "0", "下个月", "2", "2"));
@@ -306,7 +306,7 @@ private slots:
         DemoInvoice invoice = invoiceA();
         invoice.ghdw = value;
         InsertInvoice(db.connection(), invoice);
-        InsertBuyerDetails(db.connection(), invoice.jdhm, invoice.jddm, {QString(), QString(), value, QString()});
+        InsertBuyerDetails(db.connection(), invoice.jdhm, invoice.jddm, {QString(), QString(), QString(), value, QString()});
         const QByteArray document = MakeSBSJDocument(db.connection(), QStringLiteral("2008-03"));
         QVERIFY(document.contains(Gbk::encode(QStringLiteral("<ghdw>") + written + QStringLiteral("</ghdw> \r\n"))));
         QCOMPARE(elementTexts(document, QStringLiteral("ghdw")), QStringList{value});

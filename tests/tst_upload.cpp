@@ -9,7 +9,6 @@
 #include "config/Settings.h"
 #include "db/InvoiceGridModel.h"
 #include "db/demo/InvoicingSchema.h"
-#include "entry/DetailsPrompt.h"
 
 #include <QTableView>
 #include <QTest>
@@ -88,7 +87,7 @@ struct OnlineFixture {
         prompt.connection = &database.connection();
     }
 
-    QString bookmark() const { return ReadEndTime(); }
+    QString bookmark() const { return BookmarkTime(); }
 
     TempSettings settings;
     TestDatabase database;
@@ -100,7 +99,7 @@ struct OnlineFixture {
     std::unique_ptr<TFrmMain> window;
 };
 
-const DetailsAnswer Answer{QStringLiteral("身份证"), QStringLiteral("13900000000"), QStringLiteral("200000"),
+const BuyerDetails Answer{QStringLiteral("身份证"), QStringLiteral("13900000000"), QStringLiteral("200000"),
                            QStringLiteral("上海市浦东新区"), QString()};
 
 } // namespace

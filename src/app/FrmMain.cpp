@@ -15,14 +15,20 @@
 #include "db/JdcConnection.h"
 #include "db/OdbcCursor.h"
 #include "db/SellerDetails.h"
+#include "declare/Bookmark.h"
+#include "declare/PrintFlow.h"
+#include "declare/UploadFlow.h"
+#include "entry/DialogDetailsPrompt.h"
 #include "entry/NumberEdit.h"
-#include "entry/DetailsPrompt.h"
+#include "print/FrmAdjustPrint.h"
+#include "print/FrmSelectPrinter.h"
+#include "print/FrmSetPrintTime.h"
+#include "print/PDF417BarCode.h"
 #include "print/QtPrinters.h"
 #include "reports/FrmSBSJ.h"
 #include "upload/FrmSBType.h"
 #include "upload/SetAuthenPwdForm.h"
 #include "upload/SetNetworkForm.h"
-#include "print/PDF417BarCode.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -89,13 +95,7 @@ QPushButton *makeButton(const QString &name, const QString &caption, QWidget *pa
 TFrmMain::TFrmMain(const MainWindowOptions &options)
     : m_clock(options.clock ? options.clock : &systemClock())
     , m_jdc(std::make_unique<TJdcConnection>())
-    , m_printers(options.printers)
-    , m_detailsPrompt(options.detailsPrompt)
 {
-    if (!m_printers) {
-        m_ownPrinters = std::make_unique<QtPrinters>();
-        m_printers = m_ownPrinters.get();
-    }
     m_autoPrintStep = [this] { AutoPrintNext(); };
     m_autoUploadStep = [this] { AutoUploadStep(); };
     setObjectName(QStringLiteral("FrmMain"));
@@ -111,6 +111,26 @@ TFrmMain::TFrmMain(const MainWindowOptions &options)
 
     // FormCreate
     RunGuarded([&] { InitMainWindow(options); });
+
+    // The flows print with the barcode library start-up bound, if any.
+    Printers *printers = options.printers;
+    if (!printers) {
+        m_ownPrinters = std::make_unique<QtPrinters>();
+        printers = m_ownPrinters.get();
+    }
+    DetailsPrompt *prompt = options.detailsPrompt;
+    if (!prompt) {
+        m_ownDetailsPrompt = std::make_unique<DialogDetailsPrompt>(*m_jdc);
+        prompt = m_ownDetailsPrompt.get();
+    }
+    PrinterChoice *choice = options.printerChoice;
+    if (!choice) {
+        m_ownPrinterChoice = std::make_unique<DialogPrinterChoice>();
+        choice = m_ownPrinterChoice.get();
+    }
+    const DeclarationSeams seams{*m_jdc, *this, *prompt, *m_clock};
+    m_printFlow = std::make_unique<PrintFlow>(seams, *printers, *choice, m_barcode.get());
+    m_uploadFlow = std::make_unique<UploadFlow>(seams);
 }
 
 TFrmMain::~TFrmMain() = default; // FormDestroy: the barcode library goes with m_barcode
@@ -340,7 +360,7 @@ void TFrmMain::InitMainWindow(const MainWindowOptions &options)
     const QDateTime now = m_clock->now();
     m_dtpStart->setDate(now.date());
     m_dtpEnd->setDate(now.date());
-    WriteEndTime(TimeText::dateTime(now));
+    ResetBookmark(*m_clock);
 
     // 5. Raises when the barcode library file is missing: nothing below runs then.
     if (options.barcodeLibraryPath.isEmpty())
@@ -482,13 +502,23 @@ void TFrmMain::showEvent(QShowEvent *event)
 
 void TFrmMain::FormShow()
 {
-    RefreshGrid();
+    Refresh();
 }
 
-void TFrmMain::RefreshGrid(const QString &invoiceCode, const QString &invoiceNumber)
+void TFrmMain::Refresh(const QString &invoiceCode, const QString &invoiceNumber)
 {
     QueryInvoices(TimeText::dayStart(m_dtpStart->date()), TimeText::dayStart(m_dtpEnd->date().addDays(1)), invoiceCode,
                   invoiceNumber);
+}
+
+InvoiceGridModel &TFrmMain::Rows()
+{
+    return *m_gridModel;
+}
+
+int TFrmMain::CurrentRow() const
+{
+    return HasCurrentRow() ? m_dsGrid1->currentIndex().row() : -1;
 }
 
 void TFrmMain::btnQryClick()
@@ -499,7 +529,7 @@ void TFrmMain::btnQryClick()
         m_dtpStart->setFocus();
         return;
     }
-    RefreshGrid();
+    Refresh();
 }
 
 void TFrmMain::QueryInvoices(const QString &startBound, const QString &endBound, const QString &invoiceCode,
@@ -512,13 +542,8 @@ void TFrmMain::QueryInvoices(const QString &startBound, const QString &endBound,
     filter.invoiceNumber = m_edtFPHM->text();
     filter.declarationMode = AppSettings().SBType;
     filter.uploadState = static_cast<InvoiceFilter::UploadState>(m_cbxSCZT->currentIndex());
-    OdbcCursor rows(*m_jdc, InvoiceListStatement(filter));
-    m_gridModel->Load(rows);
-
-    int row = 0;
-    if (!invoiceCode.isEmpty() && !invoiceNumber.isEmpty())
-        row = std::max(0, m_gridModel->FindInvoice(invoiceCode, invoiceNumber));
-    if (m_gridModel->rowCount() > 0) {
+    const int row = ListInvoices(*m_jdc, filter, *m_gridModel, invoiceCode, invoiceNumber);
+    if (row >= 0) {
         // The first visible column: the check-box column is hidden.
         const QModelIndex current = m_gridModel->index(row, InvoiceGridModel::colBuyer);
         m_dsGrid1->setCurrentIndex(current);
@@ -593,6 +618,51 @@ void TFrmMain::PrintTimerTimer()
                                                                   : std::function<void()>();
     if (step)
         step();
+}
+
+void TFrmMain::btnPrtClick()
+{
+    if (AppSettings().SBType == BarcodeDeclaration)
+        PrintSelectedDeclaration();
+    else
+        ManualUpload();
+}
+
+void TFrmMain::btnPrtAdjustClick()
+{
+    ShowModalCentered<TFrmAdjustPrint>();
+}
+
+void TFrmMain::N13Click()
+{
+    EditPrintInterval(*m_printTimer, m_itemAutoPrint->isChecked());
+}
+
+void TFrmMain::PrintSelectedDeclaration()
+{
+    m_printFlow->PrintSelectedDeclaration();
+}
+
+void TFrmMain::ManualUpload()
+{
+    m_uploadFlow->ManualUpload();
+}
+
+void TFrmMain::AutoPrintNext()
+{
+    RunAutomaticStep([this] { m_printFlow->AutoPrintNext(); });
+}
+
+void TFrmMain::AutoUploadStep()
+{
+    RunAutomaticStep([this] { m_uploadFlow->AutoUploadStep(); });
+}
+
+void TFrmMain::RunAutomaticStep(const std::function<void()> &step)
+{
+    m_printTimer->stop();
+    RunGuarded(step);
+    m_printTimer->start();
 }
 
 void TFrmMain::N15Click()

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "config/Clock.h"
-#include "db/PrintRecord.h"
-#include "entry/DetailsPrompt.h"
+#include "declare/InvoiceList.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
@@ -23,8 +22,12 @@ class InvoiceGridModel;
 class TJdcConnection;
 class TMyTrayIcon;
 class TNumberEdit;
+class DetailsPrompt;
+class PrintFlow;
+class PrinterChoice;
 class Printers;
 class TPDF417BarCode;
+class UploadFlow;
 
 // What the main window takes from outside; the defaults are the real program's.
 struct MainWindowOptions {
@@ -33,11 +36,13 @@ struct MainWindowOptions {
     bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     Printers *printers = nullptr;           // null: the desktop's printers
     DetailsPrompt *detailsPrompt = nullptr; // null: the declaration details dialog
+    PrinterChoice *printerChoice = nullptr; // null: the printer choice dialog
 };
 
 // The main window: a query form over the invoices with the menus, buttons and status texts of
-// the declaration mode in force, and the timer that drives automatic printing or uploading.
-class TFrmMain final : public QMainWindow
+// the declaration mode in force, and the timer that drives automatic printing or uploading. The
+// printing and upload flows work on its list.
+class TFrmMain final : public QMainWindow, public InvoiceList
 {
     Q_OBJECT
 
@@ -73,22 +78,23 @@ public:
     TJdcConnection &JDC() const { return *m_jdc; }
     InvoiceGridModel *GridModel() const { return m_gridModel; }
     QTableView *Grid() const { return m_dsGrid1; }
-    PrintRecord &CurrentRecord() { return m_printRecord; }
+    const TPDF417BarCode *BarCode() const { return m_barcode.get(); }
+    PrintFlow &Printing() { return *m_printFlow; }
+    UploadFlow &Uploading() { return *m_uploadFlow; }
 
     // Barcode declaration: the selected invoice's form on demand, and one step of the automatic
-    // printing of newly issued invoices.
+    // printing of newly issued invoices with the timer stopped.
     void PrintSelectedDeclaration();
     void AutoPrintNext();
-    // Lets the operator pick the printer; false when there is none or the choice was cancelled.
-    bool ChooseDeclarationPrinter();
-
-    // Online declaration: uploads one invoice's record and marks it uploaded when the server
-    // accepts it (true); the message is the operator's either way.
-    std::pair<bool, QString> UploadInvoice(const QString &invoiceCode, const QString &invoiceNumber);
-    void UploadSelected();
+    // Online declaration: the manual upload, and one step of the automatic upload with the
+    // timer stopped.
     void ManualUpload();
     void AutoUploadStep();
-    const TPDF417BarCode *BarCode() const { return m_barcode.get(); }
+
+    // The list as the flows see it.
+    InvoiceGridModel &Rows() override;
+    int CurrentRow() const override;
+    void Refresh(const QString &invoiceCode = {}, const QString &invoiceNumber = {}) override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -123,18 +129,9 @@ private:
     void N21Click();
     void N22Click();
     void N28Click();
-    void AutoPrintStep();
-    void AutoUploadOnce();
-    bool SelectedInvoice(QString *invoiceCode, QString *invoiceNumber);
-    // The details dialog's request for a listed row (pre-filled when the row has details), and
-    // its answer written back into the row.
-    DetailsRequest RowDetailsRequest(int row) const;
-    void WriteDetailsToRow(int row, const DetailsAnswer &answer);
-    void EnsureBuyerRow(const QString &invoiceCode, const QString &invoiceNumber);
-    bool NoPrinter();
-    // Lists the invoices of the window's date range again, selecting that invoice if listed.
-    void RefreshGrid(const QString &invoiceCode = {}, const QString &invoiceNumber = {});
-    DetailsPrompt &Prompt();
+    // Stops the timer, runs the step through the error display and starts the timer again: an
+    // error stops the step, not the automatic work.
+    void RunAutomaticStep(const std::function<void()> &step);
     void N15Click();
     void N10Click();
     void MenuItem1Click();
@@ -142,12 +139,11 @@ private:
     const Clock *m_clock;
     std::unique_ptr<TPDF417BarCode> m_barcode;
     std::unique_ptr<TJdcConnection> m_jdc;
-    PrintRecord m_printRecord;
-    QString m_pendingBookmark;
-    Printers *m_printers = nullptr;
     std::unique_ptr<Printers> m_ownPrinters;
-    DetailsPrompt *m_detailsPrompt = nullptr;
     std::unique_ptr<DetailsPrompt> m_ownDetailsPrompt;
+    std::unique_ptr<PrinterChoice> m_ownPrinterChoice;
+    std::unique_ptr<PrintFlow> m_printFlow;
+    std::unique_ptr<UploadFlow> m_uploadFlow;
     bool m_startupEnded = false;
     bool m_gridMenuAttached = false;
     std::function<void()> m_autoPrintStep;

@@ -1,6 +1,7 @@
 #include "BuyerDetails.h"
 
 #include "JdcConnection.h"
+#include "SqlDialect.h"
 
 #include <QVariantMap>
 
@@ -88,4 +89,19 @@ void UpdateBuyerDetails(TJdcConnection &connection, const QString &invoiceNumber
     connection.Execute(QStringLiteral("update Kerrowvantis\n set zjlx=:zjlx,lxdz=:lxdz,lxdh=:lxdh,yzbm=:yzbm\n"
                                       " where jddm=:jddm and jdhm=:jdhm"),
                        detailParameters(invoiceNumber, invoiceCode, details));
+}
+
+void StoreBuyerDetails(TJdcConnection &connection, const QString &invoiceNumber, const QString &invoiceCode,
+                       const BuyerDetails &details)
+{
+    if (BuyerDetailsExist(connection, invoiceNumber, invoiceCode))
+        UpdateBuyerDetails(connection, invoiceNumber, invoiceCode, details);
+    else
+        InsertBuyerDetails(connection, invoiceNumber, invoiceCode, details);
+}
+
+void MarkUploaded(TJdcConnection &connection, const QString &invoiceCode, const QString &invoiceNumber)
+{
+    connection.Execute(QStringLiteral("update Kerrowvantis set BZ='1' where jdhm=") + QuotedSql(invoiceNumber)
+                       + QStringLiteral(" and jddm=") + QuotedSql(invoiceCode));
 }

@@ -115,14 +115,25 @@ void InvoiceGridModel::SetUploadColours(bool on)
         emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::BackgroundRole});
 }
 
+namespace {
+bool inside(int row, int column, int rows)
+{
+    return row >= 0 && row < rows && column >= 0 && column < InvoiceGridModel::ColumnCount;
+}
+} // namespace
+
 void InvoiceGridModel::SetCell(int row, int column, const QString &text)
 {
+    if (!inside(row, column, rowCount()))
+        return;
     m_changed[static_cast<size_t>(row) * ColumnCount + column] = text;
     emit dataChanged(index(row, column), index(row, column), {Qt::DisplayRole});
 }
 
 QString InvoiceGridModel::Cell(int row, int column) const
 {
+    if (!inside(row, column, rowCount()))
+        return {};
     const size_t cell = static_cast<size_t>(row) * ColumnCount + column;
     if (!m_changed.empty()) {
         if (const auto changed = m_changed.find(cell); changed != m_changed.end())

@@ -18,8 +18,20 @@ class InvoiceGridModel final : public QAbstractTableModel
 public:
     static constexpr int ColumnCount = 27;
     // Column indexes (from 0) the program refers to.
-    enum ColumnIndex { colCheck = 0, colBuyer = 1, colDocument = 2, colInvoiceNumber = 12, colInvoiceCode = 13, colTotal = 14,
-                       colDisplacement = 15, colUploadMark = 25, colPriceWithoutTax = 26 };
+    enum ColumnIndex {
+        colCheck = 0,
+        colBuyer = 1,
+        colDocument = 2,
+        colTelephone = 4,
+        colPostcode = 5,
+        colAddress = 6,
+        colInvoiceNumber = 12,
+        colInvoiceCode = 13,
+        colTotal = 14,
+        colDisplacement = 15,
+        colUploadMark = 25,
+        colPriceWithoutTax = 26
+    };
 
     struct Column {
         const char *field;
@@ -39,8 +51,10 @@ public:
     void SetUploadColours(bool on);
     bool UploadColours() const { return m_uploadColours; }
 
+    // One cell's text; empty outside the listed rows and columns.
     QString Cell(int row, int column) const;
-    // Changes one cell of a listed row (the buyer details the operator just entered).
+    // Changes one cell of a listed row (the buyer details the operator just entered); a cell
+    // outside the list is left alone.
     void SetCell(int row, int column, const QString &text);
     // The row of the invoice with that code and number, or -1.
     int FindInvoice(const QString &invoiceCode, const QString &invoiceNumber) const;

@@ -1,25 +1,64 @@
 #include "InvoiceQuery.h"
 
+#include "InvoiceGridModel.h"
 #include "JdcConnection.h"
+#include "OdbcCursor.h"
 #include "SqlDialect.h"
-#include "config/TimeText.h"
 #include "config/Util.h"
 
 #include <QLocale>
-#include <QSqlRecord>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
-const QString NewInvoiceOrder = QStringLiteral(" order by t.kpsj,t.jddm,t.jdhm");
-
-QString newInvoiceCondition(const QString &bookmark)
+// After the bookmark: a later issue time, or the same one with a later code, or the same code
+// with a later number; in that order.
+QString newInvoiceCondition(const IssueBookmark &bookmark)
 {
-    return QStringLiteral(" where t.kpsj >") + QuotedSql(bookmark) + QStringLiteral(" and t.fpbz= '0'") + NewInvoiceOrder;
+    const QString time = QuotedSql(bookmark.issueTime);
+    const QString code = QuotedSql(bookmark.invoiceCode);
+    return QStringLiteral(" where (t.kpsj >") + time + QStringLiteral(" or (t.kpsj =") + time
+        + QStringLiteral(" and (t.jddm >") + code + QStringLiteral(" or (t.jddm =") + code
+        + QStringLiteral(" and t.jdhm >") + QuotedSql(bookmark.invoiceNumber)
+        + QStringLiteral(")))) and t.fpbz= '0' order by t.kpsj,t.jddm,t.jdhm");
 }
 
-QString text(const QSqlQuery &query, const char *column)
+using F = PrintRecord;
+
+// Print record entries taken as the database gives them, with their result columns.
+const struct {
+    F::Field field;
+    const char *column;
+} PlainEntries[] = {
+    {F::ghdw, "ghdw"},     {F::zjmc, "zjlx"},      {F::sfzhm, "sfzhm"},      {F::lxdh, "lxdh"},     {F::yzbm, "yzbm"},
+    {F::dz, "lxdz"},       {F::fdjhm, "fdjhm"},    {F::sccj, "cd"},          {F::cjhm, "cjhm"},     {F::cpxh, "cpxh"},
+    {F::fphm, "jdhm"},     {F::fpdm, "jddm"},      {F::pql, "pql"},          {F::zzsl, "zzssl"},    {F::dw, "dw"},
+    {F::xxry, "xcrs"},     {F::xhdwsbh, "nsrsbh"}, {F::zgswjg, "zgswjg_dm"}, {F::xhdwdz, "dz"},     {F::xhdwdh, "dh"},
+    {F::khyh, "khyh"},     {F::zh, "zh"},          {F::bhsj, "bhsj"}};
+
+// The first invoice of the statement after the bookmark into record; where the bookmark goes.
+// Read as text through the ODBC interface, so that the issue time comes in the database's full
+// precision.
+std::optional<IssueBookmark> fetchFirst(TJdcConnection &connection, const QString &select,
+                                        const IssueBookmark &bookmark, PrintRecord &record)
 {
-    return FieldText(query.value(QString::fromLatin1(column)));
+    OdbcCursor rows(connection, select + newInvoiceCondition(bookmark));
+    if (!rows.Next()) {
+        record.Clear();
+        return std::nullopt;
+    }
+    const auto text = [&rows](const char *column) {
+        const int index = rows.IndexOf(QString::fromLatin1(column));
+        return index < 0 ? QString() : rows.Text(index).toString();
+    };
+    record.Reset();
+    for (const auto &[field, column] : PlainEntries)
+        record.SetValue(field, text(column));
+    record.SetValue(F::kprq, IssueDayText(text("kprq")).toString());
+    record.SetValue(F::jshj, AmountText(QStringView(text("jshj"))));
+    return IssueBookmark{text("kpsj"), text("jddm"), text("jdhm")};
 }
 
 } // namespace
@@ -44,13 +83,16 @@ QString InvoiceListStatement(const InvoiceFilter &filter)
     return sql + QStringLiteral(" order by t.kprq,t.jddm,t.jdhm");
 }
 
-QString IssueTimeText(const QVariant &value)
+int ListInvoices(TJdcConnection &connection, const InvoiceFilter &filter, InvoiceGridModel &rows,
+                 const QString &invoiceCode, const QString &invoiceNumber)
 {
-    if (value.metaType().id() == QMetaType::QDateTime)
-        return TimeText::dateTime(value.toDateTime());
-    const QString raw = value.toString();
-    const QDateTime parsed = TimeText::parseDateTime(raw);
-    return parsed.isValid() ? TimeText::dateTime(parsed) : raw;
+    OdbcCursor cursor(connection, InvoiceListStatement(filter));
+    rows.Load(cursor);
+    if (rows.rowCount() == 0)
+        return -1;
+    if (!invoiceCode.isEmpty() && !invoiceNumber.isEmpty())
+        return std::max(0, rows.FindInvoice(invoiceCode, invoiceNumber));
+    return 0;
 }
 
 QString FieldText(const QVariant &value)
@@ -76,53 +118,33 @@ QString AmountText(QStringView text)
     return QString::asprintf("%.2f", text.trimmed().toDouble());
 }
 
-NewInvoice FindNextNewInvoice(TJdcConnection &connection, const QString &bookmark, PrintRecord &record)
+NewInvoice FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record)
 {
-    QSqlQuery query = connection.Query(
-        QStringLiteral("select t.*,p.zjlx,p.yzbm,p.lxdh,p.lxdz,p.pql from bdjdcxstyfp t left outer join kerrowvantis p on "
-                       "(t.jddm=p.jddm and t.jdhm = p.jdhm )")
-        + newInvoiceCondition(bookmark));
     NewInvoice invoice;
-    if (!query.next()) {
-        record.Clear();
+    const std::optional<IssueBookmark> next = fetchFirst(
+        connection,
+        QStringLiteral("select t.*,p.zjlx,p.yzbm,p.lxdh,p.lxdz,p.pql from bdjdcxstyfp t left outer join kerrowvantis p on "
+                       "(t.jddm=p.jddm and t.jdhm = p.jdhm )"),
+        bookmark, record);
+    if (!next)
         return invoice;
-    }
-    record.Reset();
     invoice.found = true;
-    invoice.documentType = text(query, "zjlx");
-    invoice.postcode = text(query, "yzbm");
-    invoice.address = text(query, "lxdz");
-    invoice.telephone = text(query, "lxdh");
-    invoice.displacement = text(query, "pql");
-    invoice.invoiceNumber = text(query, "jdhm");
-    invoice.invoiceCode = text(query, "jddm");
-    invoice.issueTime = IssueTimeText(query.value(QStringLiteral("kpsj")));
+    invoice.invoiceCode = next->invoiceCode;
+    invoice.invoiceNumber = next->invoiceNumber;
+    invoice.bookmark = *next;
     return invoice;
 }
 
-bool FetchNextPrintRecord(TJdcConnection &connection, const QString &bookmark, PrintRecord &record,
-                          QString &pendingBookmark)
+bool FetchNextPrintRecord(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
+                          IssueBookmark &pending)
 {
-    QSqlQuery query = connection.Query(
+    const std::optional<IssueBookmark> next = fetchFirst(
+        connection,
         QStringLiteral("select t.*,t.jshj-t.zzsse as bhsj,p.zjlx,p.yzbm,p.lxdh,p.lxdz,p.pql from bdjdcxstyfp t left "
-                       "outer join kerrowvantis p on (t.jddm=p.jddm and t.jdhm = p.jdhm )")
-        + newInvoiceCondition(bookmark));
-    if (!query.next()) {
-        record.Clear();
+                       "outer join kerrowvantis p on (t.jddm=p.jddm and t.jdhm = p.jdhm )"),
+        bookmark, record);
+    if (!next)
         return false;
-    }
-    record.Reset();
-    using F = PrintRecord;
-    const QList<QPair<F::Field, const char *>> plain{
-        {F::ghdw, "ghdw"},     {F::zjmc, "zjlx"},     {F::sfzhm, "sfzhm"},  {F::lxdh, "lxdh"},  {F::yzbm, "yzbm"},
-        {F::dz, "lxdz"},       {F::fdjhm, "fdjhm"},   {F::sccj, "cd"},      {F::cjhm, "cjhm"},  {F::cpxh, "cpxh"},
-        {F::fphm, "jdhm"},     {F::fpdm, "jddm"},     {F::pql, "pql"},      {F::zzsl, "zzssl"}, {F::dw, "dw"},
-        {F::xxry, "xcrs"},     {F::xhdwsbh, "nsrsbh"}, {F::zgswjg, "zgswjg_dm"}, {F::xhdwdz, "dz"},
-        {F::xhdwdh, "dh"},     {F::khyh, "khyh"},     {F::zh, "zh"},        {F::bhsj, "bhsj"}};
-    for (const auto &[field, column] : plain)
-        record.SetValue(field, text(query, column));
-    record.SetValue(F::kprq, IssueDayText(text(query, "kprq")).toString());
-    record.SetValue(F::jshj, AmountText(query.value(QStringLiteral("jshj"))));
-    pendingBookmark = IssueTimeText(query.value(QStringLiteral("kpsj")));
+    pending = *next;
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class InvoiceGridModel;
 class TJdcConnection;
 
 // Which invoices the list shows, as the filter area of the main window states it.
@@ -21,28 +22,40 @@ struct InvoiceFilter {
 // The list statement. Every value is quoted with its inner quotes doubled.
 QString InvoiceListStatement(const InvoiceFilter &filter);
 
-// The first invoice issued after the bookmark, as the automatic upload needs it.
+// Lists the invoices of the filter into rows. The row to make current: the one of the invoice
+// with that code and number when both are given and it is listed, else the first; -1 when
+// nothing is listed.
+int ListInvoices(TJdcConnection &connection, const InvoiceFilter &filter, InvoiceGridModel &rows,
+                 const QString &invoiceCode = {}, const QString &invoiceNumber = {});
+
+// Where the automatic steps stand: the issue time of the last invoice they handled, as the
+// database itself writes it, and that invoice's code and number. The time is kept as the
+// database's own text so that comparing with it loses no precision (microseconds and more); the
+// code and number tell the invoices of one issue time apart.
+struct IssueBookmark {
+    QString issueTime;     // "yyyy-mm-dd HH:MM:SS.zzz" or the database's finer text
+    QString invoiceCode;   // empty: every invoice issued at issueTime is still new
+    QString invoiceNumber;
+};
+
+// The first new invoice, as the automatic upload needs it.
 struct NewInvoice {
     bool found = false;
     QString invoiceNumber, invoiceCode; // jdhm, jddm
-    QString documentType, postcode, address, telephone, displacement;
-    QString issueTime; // "yyyy-mm-dd HH:MM:SS.zzz"
+    IssueBookmark bookmark;             // where the bookmark goes once the invoice is handled
 };
 
-// Both fetches take the invoices issued strictly after the bookmark in issue-time order (then code
-// and number), so that moving the bookmark to a handled invoice never passes an unhandled one.
+// Both fetches take the first invoice after the bookmark in the order issue time, code and
+// number, so that each invoice comes exactly once however many share an issue time.
 
-// Resets record to 26 empty entries when an invoice is found, else empties it.
-NewInvoice FindNextNewInvoice(TJdcConnection &connection, const QString &bookmark, PrintRecord &record);
+// Fills record with the invoice as FetchNextPrintRecord does (the price without tax left
+// empty) when one is found, else empties it.
+NewInvoice FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record);
 
-// Loads the first new invoice into record (emptied when there is none). pendingBookmark receives
-// its issue time, for the caller to store once the invoice has been handled.
-bool FetchNextPrintRecord(TJdcConnection &connection, const QString &bookmark, PrintRecord &record,
-                          QString &pendingBookmark);
-
-// A database value as the program's time text "yyyy-mm-dd HH:MM:SS.zzz", whether the column is a
-// date-time or a text; a text that is no time stays as it is.
-QString IssueTimeText(const QVariant &value);
+// Loads the first new invoice into record (emptied when there is none). pending receives where
+// the bookmark goes, for the caller to store once the invoice has been handled.
+bool FetchNextPrintRecord(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
+                          IssueBookmark &pending);
 
 // A database value as text; numbers in plain decimals ("100000", "150442.48"), never exponents.
 QString FieldText(const QVariant &value);

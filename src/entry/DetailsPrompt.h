@@ -1,21 +1,18 @@
 #pragma once
 
+#include "db/BuyerDetails.h"
+
 #include <QString>
 
 #include <optional>
 
-class TJdcConnection;
-
-// What the caller fills in before the operator sees the details dialog.
+// What the caller fills in before the operator sees the details dialog: the invoice the details
+// are stored under, and what is already known of them. An empty document name leaves the
+// dialog's own first item ("身份证") selected; a name that is not one of its items selects none.
 struct DetailsRequest {
     QString invoiceCode;   // jddm
     QString invoiceNumber; // jdhm
-    QString documentType, address, telephone, postcode, displacement;
-};
-
-// What the dialog's controls hold when the operator pressed OK.
-struct DetailsAnswer {
-    QString documentType, telephone, postcode, address, displacement;
+    BuyerDetails details;
 };
 
 // Asks the operator for the buyer's declaration details of one invoice. The printing and
@@ -24,18 +21,7 @@ class DetailsPrompt
 {
 public:
     virtual ~DetailsPrompt() = default;
-    // Shows the dialog for one invoice; the answer on OK (details already stored), nullopt on Cancel.
-    virtual std::optional<DetailsAnswer> Ask(const DetailsRequest &request) = 0;
-};
-
-// The details dialog, modal in the middle of the screen.
-class DialogDetailsPrompt final : public DetailsPrompt
-{
-public:
-    explicit DialogDetailsPrompt(TJdcConnection &connection);
-
-    std::optional<DetailsAnswer> Ask(const DetailsRequest &request) override;
-
-private:
-    TJdcConnection &m_connection;
+    // Shows the dialog for one invoice; what its controls hold on OK (already stored in the
+    // buyer-details table), nullopt on Cancel.
+    virtual std::optional<BuyerDetails> Ask(const DetailsRequest &request) = 0;
 };

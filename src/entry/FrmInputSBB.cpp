@@ -195,15 +195,8 @@ void TfrmInputSBB::SaveBuyerDetails()
     }
 
     // Stored as typed: the declaration prints what the operator entered, blanks and all.
-    BuyerDetails details;
-    details.documentType = documentType;
-    details.address = m_edtDZ->text();
-    details.telephone = m_edtDH->text();
-    details.postcode = postcode;
-    if (BuyerDetailsExist(m_connection, m_invoiceNumber, m_invoiceCode))
-        UpdateBuyerDetails(m_connection, m_invoiceNumber, m_invoiceCode, details);
-    else
-        InsertBuyerDetails(m_connection, m_invoiceNumber, m_invoiceCode, details);
+    StoreBuyerDetails(m_connection, m_invoiceNumber, m_invoiceCode,
+                      {documentType, m_edtDH->text(), postcode, m_edtDZ->text(), QString()});
     m_closeAllowed = true;
 }
 

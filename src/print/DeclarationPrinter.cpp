@@ -43,18 +43,23 @@ private:
     QSize m_page;
 };
 
+// The record's barcode for the job's resolution; a null image, with the reason, when the library
+// makes none.
+QImage MakeBarcode(const PrintJob &job, const TPDF417BarCode *barcode, const QStringList &values, QString *why)
+{
+    const QByteArray payload = Gbk::encode(BarcodePayload(values));
+    QImage image;
+    if (barcode)
+        image = barcode->MakeImage(QDir::toNativeSeparators(SettingsFilePath()), payload, job.DpiX(), job.DpiY());
+    if (image.isNull())
+        *why = QStringLiteral("条码库没有生成条码（条码数据%1字节，超出容量或条码参数无效）").arg(payload.size());
+    return image;
+}
+
 // The barcode at the top right of the printable area; the shift in millimetres that the form's
 // items get so that they start below it.
-int DrawBarcode(QPainter &painter, PrintJob &job, const Converter &convert, const TPDF417BarCode *barcode,
-                const QStringList &values)
+int DrawBarcode(QPainter &painter, const Converter &convert, const QImage &image)
 {
-    QImage image;
-    if (barcode) {
-        image = barcode->MakeImage(QDir::toNativeSeparators(SettingsFilePath()), Gbk::encode(BarcodePayload(values)),
-                                   job.DpiX(), job.DpiY());
-    }
-    if (image.isNull())
-        return 1;
     QFont font = painter.font();
     font.setFamily(QStringLiteral("宋体"));
     painter.setFont(font);
@@ -123,21 +128,31 @@ QString PrintTemplatePath()
     return AppSettings().AppDir + QStringLiteral("template/PrintTemplate.xml");
 }
 
-bool PrintDeclaration(const QStringList &values, const QStringList &names, Printers &printers,
-                      const TPDF417BarCode *barcode)
+PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &names, Printers &printers,
+                              const TPDF417BarCode *barcode)
 {
     TPrintTemplate form;
     if (!form.LoadTemplate(PrintTemplatePath(), ReadPrintTemplateName()))
-        return false;
+        return {PrintOutcome::TemplateNotLoaded, QString()};
     form.Fill(values, names);
 
+    // The job's paper and resolution are known before anything is painted; a job that is never
+    // painted sends nothing to the printer.
     const std::unique_ptr<PrintJob> job = printers.Begin({form.PageWidth, form.PageHeight, form.PrintWay});
+    QString why;
+    const QImage symbol = MakeBarcode(*job, barcode, values, &why);
+    if (symbol.isNull())
+        return {PrintOutcome::NoBarcode, why};
+
     QPainter painter;
     if (!painter.begin(&job->Device()))
         throw AppError(QStringLiteral("打印机无法开始打印：%1").arg(printers.Current()));
+    // A PDF engine (the print path through CUPS) would otherwise store the bars as JPEG, whose
+    // blur a scanner may not read.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     const Converter convert(*job);
 
-    form.ShiftItems(DrawBarcode(painter, *job, convert, barcode, values), 0);
+    form.ShiftItems(DrawBarcode(painter, convert, symbol), 0);
 
     const int offX = AppSettings().OffX;
     const int offY = AppSettings().OffY;
@@ -158,5 +173,5 @@ bool PrintDeclaration(const QStringList &values, const QStringList &names, Print
     }
     if (!painter.end())
         throw AppError(QStringLiteral("打印机无法完成打印：%1").arg(printers.Current()));
-    return true;
+    return {};
 }

@@ -39,3 +39,14 @@ QString TfrmSelectPrinter::ChosenPrinter() const
 {
     return m_printers->currentText();
 }
+
+std::optional<QString> DialogPrinterChoice::Choose(const QStringList &installed, const QString &current)
+{
+    auto *dialog = new TfrmSelectPrinter(installed, current);
+    QString chosen;
+    // The dialog is gone once it has been shown: take the choice as it closes.
+    QObject::connect(dialog, &QDialog::accepted, dialog, [&chosen, dialog] { chosen = dialog->ChosenPrinter(); });
+    if (ShowModalCentered(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return chosen;
+}

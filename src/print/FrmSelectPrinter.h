@@ -1,5 +1,7 @@
 #pragma once
 
+#include "declare/PrinterChoice.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -19,4 +21,11 @@ public:
 
 private:
     TMyComboBox *m_printers;
+};
+
+// The printer choice through the dialog, modal in the middle of the screen.
+class DialogPrinterChoice final : public PrinterChoice
+{
+public:
+    std::optional<QString> Choose(const QStringList &installed, const QString &current) override;
 };

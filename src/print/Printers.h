@@ -41,3 +41,7 @@ public:
     // A one-page job on the current printer; raises AppError when the printer refuses it.
     virtual std::unique_ptr<PrintJob> Begin(const PageRequest &page) = 0;
 };
+
+// The printer the program prints on: the one the operator chose, else the desktop's default,
+// else (printers installed but none the default) the first installed one.
+QString CurrentPrinterName(const QString &chosen, const QString &defaultPrinter, const QStringList &installed);

@@ -37,7 +37,7 @@ QStringList QtPrinters::Installed() const
 
 QString QtPrinters::Current() const
 {
-    return m_current.isEmpty() ? QPrinterInfo::defaultPrinterName() : m_current;
+    return CurrentPrinterName(m_current, QPrinterInfo::defaultPrinterName(), Installed());
 }
 
 void QtPrinters::SetCurrent(const QString &name)

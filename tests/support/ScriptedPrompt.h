@@ -11,9 +11,9 @@ class TJdcConnection;
 class ScriptedPrompt final : public DetailsPrompt
 {
 public:
-    std::optional<DetailsAnswer> Ask(const DetailsRequest &request) override;
+    std::optional<BuyerDetails> Ask(const DetailsRequest &request) override;
 
     TJdcConnection *connection = nullptr;
     QList<DetailsRequest> requests;
-    QList<std::optional<DetailsAnswer>> answers;
+    QList<std::optional<BuyerDetails>> answers;
 };

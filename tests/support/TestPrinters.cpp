@@ -29,9 +29,18 @@ public:
         m_image.setDotsPerMeterX(dotsPerMeter);
         m_image.setDotsPerMeterY(dotsPerMeter);
     }
-    ~ImageJob() override { m_owner.pages.append(m_image); }
+    // A job nothing was painted on prints no page, as a printer's would.
+    ~ImageJob() override
+    {
+        if (m_painted)
+            m_owner.pages.append(m_image);
+    }
 
-    QPaintDevice &Device() override { return m_image; }
+    QPaintDevice &Device() override
+    {
+        m_painted = true;
+        return m_image;
+    }
     int DpiX() const override { return m_dpi; }
     int DpiY() const override { return m_dpi; }
     int PhysicalTopOffset() const override { return m_topOffset; }
@@ -42,6 +51,7 @@ private:
     int m_dpi;
     int m_topOffset;
     QImage m_image;
+    bool m_painted = false;
 };
 
 } // namespace

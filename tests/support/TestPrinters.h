@@ -18,7 +18,7 @@ public:
     std::unique_ptr<PrintJob> Begin(const PageRequest &page) override;
 
     QList<QImage> pages;           // every printed page, in order
-    QList<PageRequest> requests;   // the paper each job asked for
+    QList<PageRequest> requests;   // the paper each job asked for, printed or not
     QStringList printedOn;         // the printer of each job
     bool refuseNext = false;       // the next job raises the printer's error
 

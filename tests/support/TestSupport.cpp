@@ -2,6 +2,7 @@
 
 #include "config/AppIniFile.h"
 #include "config/Settings.h"
+#include "config/TimeText.h"
 
 #include <QFile>
 
@@ -77,4 +78,9 @@ QByteArray Gunzip(const QByteArray &member)
     const bool consumedAll = stream.avail_in == 0;
     inflateEnd(&stream);
     return result == Z_STREAM_END && consumedAll ? out : QByteArray("<not a gzip member>");
+}
+
+QString BookmarkTime()
+{
+    return TimeText::dateTime(TimeText::parseDateTime(ReadEndTime()));
 }

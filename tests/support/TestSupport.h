@@ -56,6 +56,10 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The automatic steps' bookmark (Other/EndTime) as "yyyy-mm-dd HH:MM:SS.zzz", whichever way the
+// database wrote the issue time it was taken from.
+QString BookmarkTime();
+
 QByteArray readFileBytes(const QString &path);
 // The bytes inside one gzip member, read with zlib's own gzip reader; "<not a gzip member>" when
 // it is not one whole member (so that no input, the empty one included, matches by accident).

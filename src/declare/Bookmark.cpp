@@ -1,0 +1,29 @@
+#include "Bookmark.h"
+
+#include "config/AppIniFile.h"
+#include "config/Clock.h"
+#include "config/Settings.h"
+#include "config/TimeText.h"
+
+namespace {
+const QString Other = QStringLiteral("Other");
+const QString CodeKey = QStringLiteral("EndCode");
+const QString NumberKey = QStringLiteral("EndNumber");
+} // namespace
+
+IssueBookmark ReadBookmark(const Clock &clock)
+{
+    return {ReadEndTime(clock), Ini::ReadString(Other, CodeKey, QString()), Ini::ReadString(Other, NumberKey, QString())};
+}
+
+void WriteBookmark(const IssueBookmark &bookmark)
+{
+    Ini::WriteString(Other, CodeKey, bookmark.invoiceCode);
+    Ini::WriteString(Other, NumberKey, bookmark.invoiceNumber);
+    WriteEndTime(bookmark.issueTime);
+}
+
+void ResetBookmark(const Clock &clock)
+{
+    WriteBookmark({TimeText::dateTime(clock.now()), QString(), QString()});
+}

@@ -1,0 +1,98 @@
+#include "PrintFlow.h"
+
+#include "Bookmark.h"
+#include "BuyerEntries.h"
+#include "InvoiceList.h"
+#include "PrinterChoice.h"
+#include "config/MessageBoxes.h"
+#include "db/InvoiceGridModel.h"
+#include "db/InvoiceQuery.h"
+#include "print/DeclarationPrinter.h"
+#include "print/Printers.h"
+
+PrintFlow::PrintFlow(const DeclarationSeams &seams, Printers &printers, PrinterChoice &choice,
+                     const TPDF417BarCode *barcode)
+    : m_seams(seams)
+    , m_printers(printers)
+    , m_choice(choice)
+    , m_barcode(barcode)
+{
+}
+
+bool PrintFlow::NoPrinter()
+{
+    if (!m_printers.Installed().isEmpty())
+        return false;
+    ShowInfo(QStringLiteral("没有可使用的打印机,请先安装打印机！"));
+    return true;
+}
+
+bool PrintFlow::ChooseDeclarationPrinter()
+{
+    if (NoPrinter())
+        return false;
+    const std::optional<QString> chosen = m_choice.Choose(m_printers.Installed(), m_printers.Current());
+    if (!chosen)
+        return false;
+    m_printers.SetCurrent(*chosen);
+    return true;
+}
+
+bool PrintFlow::PrintCurrentRecord()
+{
+    const PrintOutcome outcome = PrintDeclaration(m_record.Values(), PrintRecord::FieldNames(), m_printers, m_barcode);
+    switch (outcome.status) {
+    case PrintOutcome::Printed:
+        return true;
+    case PrintOutcome::TemplateNotLoaded:
+        ShowWarning(QStringLiteral("打印车辆基本信息表失败，请重新打印！"));
+        return false;
+    case PrintOutcome::NoBarcode:
+        ShowWarning(QStringLiteral("条码生成失败，申报表未打印：") + outcome.why);
+        return false;
+    }
+    return false;
+}
+
+void PrintFlow::PrintSelectedDeclaration()
+{
+    if (NoPrinter())
+        return;
+    InvoiceGridModel &rows = m_seams.list.Rows();
+    const int row = m_seams.list.CurrentRow();
+    if (row < 0 || row >= rows.rowCount()) {
+        ShowWarning(QStringLiteral("没有要打印的信息！"));
+        return;
+    }
+    const std::optional<BuyerDetails> answer = m_seams.prompt.Ask(DetailsRequestFor(rows, row));
+    if (!answer)
+        return;
+    SetBuyer(rows, row, *answer);
+    m_record = RecordOfRow(rows, row);
+    SetBuyer(m_record, *answer);
+
+    if (!ChooseDeclarationPrinter())
+        return;
+    if (PrintCurrentRecord())
+        ShowInfo(QStringLiteral("打印车辆基本信息表成功！"));
+}
+
+void PrintFlow::AutoPrintNext()
+{
+    if (NoPrinter())
+        return;
+    IssueBookmark pending;
+    if (!FetchNextPrintRecord(m_seams.connection, ReadBookmark(m_seams.clock), m_record, pending))
+        return;
+    const std::optional<BuyerDetails> answer = m_seams.prompt.Ask(DetailsRequestFor(m_record));
+    if (!answer)
+        return;
+    SetBuyer(m_record, *answer);
+    m_seams.list.Refresh();
+
+    if (!PrintCurrentRecord())
+        return;
+    // The form is on its way: whatever happens next, this invoice is not printed again.
+    WriteBookmark(pending);
+    ShowInfo(QStringLiteral("打印车辆基本信息表成功！"));
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "DeclarationSeams.h"
+#include "db/PrintRecord.h"
+
+class PrinterChoice;
+class Printers;
+class TPDF417BarCode;
+
+// Barcode declaration: the declaration form of the selected invoice on demand, and one step of
+// the automatic printing of newly issued invoices, one invoice per step in issue-time order.
+class PrintFlow final
+{
+public:
+    PrintFlow(const DeclarationSeams &seams, Printers &printers, PrinterChoice &choice, const TPDF417BarCode *barcode);
+    PrintFlow(const PrintFlow &) = delete;
+    PrintFlow &operator=(const PrintFlow &) = delete;
+
+    void PrintSelectedDeclaration();
+    // One step; the caller keeps the polling timer stopped while it runs. The bookmark moves
+    // as soon as the form went to the printer; a cancelled dialog or a failed print brings the
+    // same invoice back at the next step.
+    void AutoPrintNext();
+    // Lets the operator pick the printer; false when there is none or the choice was cancelled.
+    bool ChooseDeclarationPrinter();
+
+    const PrintRecord &CurrentRecord() const { return m_record; }
+
+private:
+    bool NoPrinter();
+    // Prints the current record, warning when it could not; true when the form was printed.
+    bool PrintCurrentRecord();
+
+    DeclarationSeams m_seams;
+    Printers &m_printers;
+    PrinterChoice &m_choice;
+    const TPDF417BarCode *m_barcode;
+    PrintRecord m_record;
+};
