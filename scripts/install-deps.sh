@@ -12,7 +12,7 @@ packages=(
     unixodbc-dev libsqliteodbc odbc-postgresql postgresql
     libssl-dev zlib1g-dev libxml2-dev libzip-dev
     libcurl4-openssl-dev openssl
-    libzint-dev libzxing-dev
+    libzint-dev libzxing-dev poppler-utils
     libbenchmark-dev
     fontconfig fonts-arphic-uming
     gzip

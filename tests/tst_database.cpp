@@ -302,6 +302,14 @@ private slots:
         QCOMPARE(row, expected);
         QCOMPARE(model.FindInvoice(QStringLiteral("132000000001"), QStringLiteral("00000007")), 0);
         QCOMPARE(model.FindInvoice(QStringLiteral("132000000001"), QStringLiteral("00000008")), -1);
+
+        // Outside the list there is nothing, and nothing to change.
+        for (const auto &[r, c] : {std::pair{-1, 1}, std::pair{1, 1}, std::pair{0, -1}, std::pair{0, InvoiceGridModel::ColumnCount}})
+            QCOMPARE(model.Cell(r, c), QString());
+        model.SetCell(1, 1, QStringLiteral("x"));
+        QCOMPARE(model.Cell(1, 1), QString());
+        model.Clear();
+        QCOMPARE(model.Cell(0, 1), QString());
     }
 
     void newInvoicesComeInIssueTimeOrder_data()

@@ -14,12 +14,14 @@
 #include "print/BarcodePayload.h"
 #include "print/DeclarationPrinter.h"
 #include "print/PDF417BarCode.h"
+#include "print/Printers.h"
 
 #include <ZXing/ReadBarcode.h>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QProcess>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -209,6 +211,22 @@ private slots:
         QCOMPARE(fields.mid(22, 3), values.mid(15, 3));
     }
 
+    // Made by tests/data/make-payload-golden.sh with openssl and zlib, byte for byte.
+    void payloadMatchesTheIndependentGolden()
+    {
+        QStringList values{QStringLiteral("张三"), QStringLiteral("身份证"), QStringLiteral("110101199001011234"),
+                           QStringLiteral("13800138000"), QStringLiteral("100010"), QStringLiteral("北京市东城区某路1号"),
+                           QStringLiteral("EA211 088456"), QStringLiteral("一汽-大众汽车有限公司"),
+                           QStringLiteral("LFV2A21K5A3000001"), QStringLiteral("大众FV7152FCDBG"), QStringLiteral("2026-12-10"),
+                           QStringLiteral("00012345"), QStringLiteral("132000000001"), QStringLiteral("117000.00"),
+                           QStringLiteral("1.6"), QStringLiteral("0.17"), QStringLiteral("1.5"), QStringLiteral("5"),
+                           QStringLiteral("110101200801010"), QStringLiteral("13205810000"),
+                           QStringLiteral("北京市朝阳区车市路8号"), QStringLiteral("010-88886666"), QStringLiteral("中国工商银行"),
+                           QStringLiteral("0200001234567890123")};
+        values << QStringLiteral("1") << QStringLiteral("100000"); // bz and bhsj take no part
+        QCOMPARE(Gbk::encode(BarcodePayload(values)), readFileBytes(QStringLiteral(TESTDATA_DIR "/payload-full.gbk")));
+    }
+
     void payloadKeyTakesSixteenBytes()
     {
         QStringList a = fullRecord();
@@ -333,6 +351,28 @@ private slots:
         QCOMPARE(firstDarkRow(page, px(40), px(60)), -1); // no rule below the barcode
     }
 
+    void currentPrinter_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("defaultPrinter");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("current");
+        const QStringList two{QStringLiteral("甲"), QStringLiteral("乙")};
+        QTest::newRow("chosen") << "乙" << "甲" << two << "乙";
+        QTest::newRow("the default") << "" << "乙" << two << "乙";
+        QTest::newRow("no default: the first installed") << "" << "" << two << "甲";
+        QTest::newRow("none installed") << "" << "" << QStringList() << "";
+    }
+
+    void currentPrinter()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, defaultPrinter);
+        QFETCH(QStringList, installed);
+        QFETCH(QString, current);
+        QCOMPARE(CurrentPrinterName(chosen, defaultPrinter, installed), current);
+    }
+
     void pdfPrinterWritesTheForm()
     {
         TempSettings settings;
@@ -340,10 +380,28 @@ private slots:
         TPDF417BarCode barcode(Dll);
         const QString pdf = folder.dir.filePath(QStringLiteral("form.pdf"));
         PdfPrinters printers(pdf);
-        QVERIFY(PrintDeclaration(fullRecord(), PrintRecord::FieldNames(), printers, &barcode));
+        const QStringList values = fullRecord();
+        QVERIFY(PrintDeclaration(values, PrintRecord::FieldNames(), printers, &barcode));
         const QByteArray bytes = readFileBytes(pdf);
         QVERIFY(bytes.startsWith("%PDF"));
         QVERIFY(bytes.contains("UMing")); // 宋体 on the page
+
+        // Poppler's tools read what Qt's PDF engine wrote: the barcode kept lossless, and a page
+        // rendered from the file scans to the payload.
+        QProcess images;
+        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        QVERIFY2(images.waitForFinished() && images.exitCode() == 0, "pdfimages (poppler-utils) did not run");
+        const QList<QByteArray> listed = images.readAllStandardOutput().split('\n').mid(2);
+        QVERIFY(!listed.first().isEmpty());
+        for (const QByteArray &image : listed)
+            QVERIFY2(!image.contains("jpeg"), image.constData());
+        QProcess render;
+        render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                                  QStringLiteral("-singlefile"), pdf, folder.dir.filePath(QStringLiteral("page"))});
+        QVERIFY2(render.waitForFinished(60000) && render.exitCode() == 0, "pdftoppm (poppler-utils) did not run");
+        const QList<Symbol> symbols = symbolsOn(QImage(folder.dir.filePath(QStringLiteral("page.png"))));
+        QCOMPARE(symbols.size(), 1);
+        QCOMPARE(symbols[0].bytes, Gbk::encode(BarcodePayload(values)));
     }
 
     void automaticPrinting_data() { AddBackendRows(); }

@@ -1,0 +1,393 @@
+// The printing and upload flows without a window: a list of one day's invoices, a scripted
+// details prompt and printer choice, printers that print into images, the test tax server.
+
+#include "ListedInvoices.h"
+#include "ScriptedPrompt.h"
+#include "TestDatabase.h"
+#include "TestPrinters.h"
+#include "TestSupport.h"
+#include "TestTaxServer.h"
+
+#include "config/AppError.h"
+#include "config/AppIniFile.h"
+#include "config/ErrorDisplay.h"
+#include "config/Settings.h"
+#include "db/BuyerDetails.h"
+#include "db/demo/InvoicingSchema.h"
+#include "declare/Bookmark.h"
+#include "declare/DeclarationSeams.h"
+#include "declare/PrintFlow.h"
+#include "declare/PrinterChoice.h"
+#include "declare/UploadFlow.h"
+#include "print/PDF417BarCode.h"
+#include "upload/MyIdHttp.h"
+
+#include <QDir>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+const QString Dll = QStringLiteral(BARCODEDLL_PATH);
+const QString TaxNo = QStringLiteral("110101200801010");
+const QString Code = QStringLiteral("132000000001");
+const QDate Day(2026, 12, 10);
+
+const BuyerDetails Answer{QStringLiteral("身份证"), QStringLiteral("13900000000"), QStringLiteral("200000"),
+                          QStringLiteral("上海市浦东新区"), QStringLiteral("2.0")};
+
+DemoInvoice newInvoice(const QString &number, const QString &issued, const QString &code = Code)
+{
+    DemoInvoice v;
+    v.jddm = code;
+    v.jdhm = number;
+    v.kpsj = issued;
+    v.kprq = issued.left(19);
+    v.ghdw = QStringLiteral("王五");
+    v.sfzhm = QStringLiteral("110101199001011234");
+    v.fdjhm = QStringLiteral("EA211") + number;
+    v.jshj = QStringLiteral("117000");
+    v.zzsse = QStringLiteral("17000");
+    v.nsrsbh = TaxNo;
+    return v;
+}
+
+// Every box with the bookmark as it stood when the box came up.
+class BoxesWithBookmark final : public MessageBoxes
+{
+public:
+    struct Shown {
+        MessageKind kind;
+        QString text;
+        QString bookmarkNumber; // EndNumber at that moment
+    };
+
+    void show(MessageKind kind, const QString &text) override
+    {
+        shown.append({kind, text, ReadBookmark(systemClock()).invoiceNumber});
+    }
+    bool askYesNo(const QString &) override { return false; }
+
+    QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
+
+    QList<Shown> shown;
+};
+
+class ScriptedChoice final : public PrinterChoice
+{
+public:
+    std::optional<QString> Choose(const QStringList &installed, const QString &) override
+    {
+        ++asked;
+        return cancel ? std::nullopt : std::optional<QString>(installed.value(0));
+    }
+    int asked = 0;
+    bool cancel = false;
+};
+
+// One day's list on the test's own database, with the clock at 10:15 and the bookmark there.
+struct Flows {
+    explicit Flows(Backend backend)
+        : database(backend)
+        , list(database.connection(), Day)
+    {
+        EnsureBuyerTable(database.connection());
+        prompt.connection = &database.connection();
+        Seller().SellerTaxNo = TaxNo;
+        Seller().TaxAuthCode = QStringLiteral("13205810000");
+        ResetBookmark(clock);
+    }
+
+    DeclarationSeams seams() { return {database.connection(), list, prompt, clock}; }
+    IssueBookmark bookmark() const { return ReadBookmark(clock); }
+    void insert(const DemoInvoice &invoice) { InsertInvoice(database.connection(), invoice); }
+
+    QString mark(const QString &number)
+    {
+        QSqlQuery query = database.connection().Query(
+            QStringLiteral("select BZ from Kerrowvantis where jdhm='%1'").arg(number));
+        return query.next() ? query.value(0).toString() : QStringLiteral("<no row>");
+    }
+
+    TempSettings settings;
+    TestDatabase database;
+    FixedClock clock{QDateTime(Day, QTime(10, 15))};
+    ListedInvoices list;
+    ScriptedPrompt prompt;
+    BoxesWithBookmark boxes;
+    ScopedMessageBoxes scope{boxes};
+};
+
+// Printing: the shipped template in a program folder of the test's own, printers into images.
+struct Printing : Flows {
+    explicit Printing(Backend backend = Backend::SQLite)
+        : Flows(backend)
+        , flow(seams(), printers, choice, &barcode)
+    {
+        QDir(folder.path()).mkpath(QStringLiteral("template"));
+        QFile::copy(QStringLiteral(TEMPLATE_DIR "/PrintTemplate.xml"), folder.filePath(QStringLiteral("template/PrintTemplate.xml")));
+        AppSettings().AppDir = folder.path() + QLatin1Char('/');
+    }
+
+    QTemporaryDir folder;
+    TPDF417BarCode barcode{Dll};
+    ImagePrinters printers{150, 0};
+    ScriptedChoice choice;
+    PrintFlow flow;
+};
+
+// Uploading to the test tax server.
+struct Uploading : Flows {
+    explicit Uploading(Backend backend = Backend::SQLite, bool showInput = false)
+        : Flows(backend)
+        , server({QStringLiteral("--password"), TaxNo})
+        , flow(seams())
+    {
+        AppSettings().AuthenServer = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
+        AppSettings().UploadAction = QStringLiteral("upload");
+        AppSettings().AuthenPwd = TaxNo;
+        AppSettings().ShowInput = showInput;
+    }
+
+    TaxServer server;
+    UploadFlow flow;
+};
+
+} // namespace
+
+class TestDeclare : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Two invoices of one issue time and one issued at a finer time than milliseconds: each is
+    // printed once, in issue-time order, and the bookmark has moved before the success box shows.
+    void automaticPrintingTakesEachInvoiceOnce_data() { AddBackendRows(); }
+    void automaticPrintingTakesEachInvoiceOnce()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        Printing p(backend);
+        p.insert(newInvoice(QStringLiteral("00000003"), QStringLiteral("2026-12-10 10:20:00.500")));
+        p.insert(newInvoice(QStringLiteral("00000002"), QStringLiteral("2026-12-10 10:20:00.500")));
+        p.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 10:30:00.123456")));
+        p.insert(newInvoice(QStringLiteral("00000004"), QStringLiteral("2026-12-10 10:14:00.000"))); // before the start
+
+        p.prompt.answers = {Answer, Answer, Answer};
+        for (int tick = 0; tick < 3; ++tick)
+            p.flow.AutoPrintNext();
+        QCOMPARE(p.flow.CurrentRecord().Value(PrintRecord::dz), Answer.address); // the dialog's values went to paper
+        for (int tick = 0; tick < 2; ++tick)
+            p.flow.AutoPrintNext();
+        QStringList asked;
+        for (const DetailsRequest &request : std::as_const(p.prompt.requests))
+            asked << request.invoiceNumber;
+        QCOMPARE(asked, (QStringList{"00000002", "00000003", "00000001"}));
+        QCOMPARE(p.printers.pages.size(), 3);
+        QCOMPARE(p.boxes.shown.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(p.boxes.shown[i].text, QStringLiteral("打印车辆基本信息表成功！"));
+            QCOMPARE(p.boxes.shown[i].bookmarkNumber, asked[i]);
+        }
+        QVERIFY2(p.bookmark().issueTime.startsWith(QLatin1String("2026-12-10 10:30:00.123456")),
+                 qPrintable(p.bookmark().issueTime));
+        // The new invoice's dialog opens with what is known of it: nothing yet, so "身份证" stays.
+        QCOMPARE(p.prompt.requests[0].invoiceCode, Code);
+        QCOMPARE(p.prompt.requests[0].details.documentType, QString());
+    }
+
+    // A record whose barcode the library cannot make (far beyond what a PDF417 holds) is never
+    // printed and never reported as printed.
+    void formWithoutBarcodeIsRefused()
+    {
+        Printing p;
+        DemoInvoice invoice = newInvoice(QStringLiteral("00000005"), QStringLiteral("2026-12-10 10:20:00.000"));
+        invoice.ghdw = QString(2000, QChar(0x738B));
+        p.insert(invoice);
+        const QString refused = QStringLiteral("条码生成失败，申报表未打印：");
+
+        p.prompt.answers = {Answer, Answer};
+        for (int tick = 1; tick <= 2; ++tick) {
+            p.flow.AutoPrintNext();
+            QCOMPARE(p.prompt.requests.size(), tick); // the same invoice every tick
+            QVERIFY2(p.boxes.lastText().startsWith(refused), qPrintable(p.boxes.lastText()));
+            QCOMPARE(p.bookmark().issueTime, QStringLiteral("2026-12-10 10:15:00.000"));
+        }
+
+        p.list.Refresh();
+        p.prompt.answers = {Answer};
+        p.flow.PrintSelectedDeclaration();
+        QVERIFY2(p.boxes.lastText().startsWith(refused), qPrintable(p.boxes.lastText()));
+        QVERIFY(p.printers.pages.isEmpty());
+        for (const auto &box : std::as_const(p.boxes.shown))
+            QCOMPARE(box.kind, MessageKind::Warning);
+    }
+
+    void onDemandPrintingAsksFromTheRow()
+    {
+        Printing p;
+        p.insert(newInvoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 09:00:00.000")));
+        p.insert(newInvoice(QStringLiteral("00000008"), QStringLiteral("2026-12-10 09:10:00.000")));
+        StoreBuyerDetails(p.database.connection(), QStringLiteral("00000008"), Code,
+                          {QStringLiteral("其它证件"), QStringLiteral("0512"), QStringLiteral("215500"), QStringLiteral(" 常熟 "), QString()});
+        p.list.Refresh();
+
+        // No row selected: said so, nothing asked.
+        p.list.current = -1;
+        p.flow.PrintSelectedDeclaration();
+        QCOMPARE(p.boxes.lastText(), QStringLiteral("没有要打印的信息！"));
+        QVERIFY(p.prompt.requests.isEmpty());
+
+        // Cancel at the printer choice: nothing printed, though the row took the answer.
+        p.list.current = 1;
+        p.prompt.answers = {Answer};
+        p.choice.cancel = true;
+        p.flow.PrintSelectedDeclaration();
+        const DetailsRequest asked = p.prompt.requests.last();
+        QCOMPARE(asked.invoiceNumber, QStringLiteral("00000008"));
+        QCOMPARE(asked.details.documentType, QStringLiteral("其它证件"));
+        QCOMPARE(asked.details.address, QStringLiteral(" 常熟 ")); // the cell as it stands
+        QCOMPARE(p.list.model.Cell(1, InvoiceGridModel::colAddress), Answer.address);
+        QCOMPARE(p.list.model.Cell(1, InvoiceGridModel::colTelephone), Answer.telephone);
+        QVERIFY(p.printers.pages.isEmpty());
+
+        p.choice.cancel = false;
+        p.prompt.answers = {Answer};
+        p.flow.PrintSelectedDeclaration();
+        QCOMPARE(p.printers.pages.size(), 1);
+        QCOMPARE(p.boxes.lastText(), QStringLiteral("打印车辆基本信息表成功！"));
+        QCOMPARE(p.flow.CurrentRecord().Value(PrintRecord::pql), Answer.displacement);
+        QCOMPARE(p.bookmark().issueTime, QStringLiteral("2026-12-10 10:15:00.000"));
+    }
+
+    // What the server answers decides the mark, the bookmark and the operator's message, on
+    // both paths.
+    void serverAnswers_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("message"); // as the automatic upload shows it
+        const QByteArray notZero = "<Response><ResultValue> 0</ResultValue><ResultMessage>blank</ResultMessage></Response>";
+        QTest::newRow("accepted") << "upload" << true << "上传成功";
+        QTest::newRow("refused") << "upload?refuse=%E5%8F%91%E7%A5%A8%E5%B7%B2%E4%BD%9C%E5%BA%9F" << false << "发票已作废";
+        QTest::newRow("200 without Response") << "upload?reply=noresponse" << false << "";
+        QTest::newRow("HTTP 500") << "upload?status=500" << false
+                                  << "网络连接失败:,详细信息：HTTP/1.1 500 Internal Server Error";
+        QTest::newRow("time-out") << "upload?delay-ms=3000" << false << "网络连接失败:,详细信息：";
+        QTest::newRow("ResultValue \" 0\"") << "upload?body=" + QString::fromLatin1(notZero.toHex()) << false << "blank";
+    }
+
+    void serverAnswers()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, accepted);
+        QFETCH(QString, message);
+        TMyIdHttp::SetTimeouts(1000, 1000);
+        const auto restore = qScopeGuard([] { TMyIdHttp::SetTimeouts(10000, 30000); });
+        for (const bool automatic : {false, true}) {
+            Uploading u;
+            AppSettings().UploadAction = action;
+            u.insert(newInvoice(QStringLiteral("00000009"), QStringLiteral("2026-12-10 10:20:00.000")));
+            if (automatic) {
+                u.flow.AutoUploadStep();
+            } else {
+                u.list.Refresh();
+                u.flow.ManualUpload();
+            }
+            QCOMPARE(u.boxes.shown.size(), 1);
+            const auto &box = u.boxes.shown[0];
+            QCOMPARE(box.kind, accepted ? MessageKind::Information : MessageKind::Warning);
+            const QString expected = accepted || automatic ? message : QStringLiteral("上传失败：原因：") + message;
+            QVERIFY2(message.isEmpty() ? box.text == expected : box.text.startsWith(expected), qPrintable(box.text));
+            QCOMPARE(u.mark(QStringLiteral("00000009")), accepted ? QStringLiteral("1") : QStringLiteral("0"));
+            const bool moved = accepted && automatic;
+            QCOMPARE(u.bookmark().invoiceNumber, moved ? QStringLiteral("00000009") : QString());
+            QCOMPARE(box.bookmarkNumber, u.bookmark().invoiceNumber); // moved before the box showed
+        }
+    }
+
+    // The invoice the clerk selected is the one uploaded, wherever the fresh list puts it, and
+    // none at all when the list no longer shows it.
+    void manualUploadKeepsToItsInvoice()
+    {
+        Uploading u;
+        u.insert(newInvoice(QStringLiteral("00000002"), QStringLiteral("2026-12-10 09:00:00.000")));
+        u.insert(newInvoice(QStringLiteral("00000003"), QStringLiteral("2026-12-10 09:10:00.000")));
+        u.list.Refresh();
+        u.list.current = 1; // 00000003
+
+        // Issued meanwhile, it sorts first: 00000003 moves down a row.
+        u.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 08:50:00.000")));
+        u.flow.ManualUpload();
+        QCOMPARE(u.boxes.lastText(), QStringLiteral("上传成功"));
+        QCOMPARE(u.mark(QStringLiteral("00000003")), QStringLiteral("1"));
+        QCOMPARE(u.mark(QStringLiteral("00000001")), QStringLiteral("<no row>"));
+        QCOMPARE(u.list.model.Cell(u.list.current, InvoiceGridModel::colInvoiceNumber), QStringLiteral("00000003"));
+
+        // The filter now lists another invoice only, then none: nothing is sent.
+        const int sent = u.server.requests().size();
+        u.list.current = 0; // 00000001
+        u.list.filter.invoiceNumber = QStringLiteral("00000002");
+        u.flow.ManualUpload();
+        QCOMPARE(u.boxes.lastText(), QStringLiteral("没有要上传的信息！"));
+        u.list.current = 0;
+        u.list.filter.invoiceNumber = QStringLiteral("99999999");
+        u.flow.ManualUpload();
+        QCOMPARE(u.boxes.lastText(), QStringLiteral("没有要上传的信息！"));
+        QCOMPARE(u.list.model.rowCount(), 0);
+        QCOMPARE(u.server.requests().size(), sent);
+        QCOMPARE(u.mark(QStringLiteral("00000001")), QStringLiteral("<no row>"));
+        QCOMPARE(u.mark(QStringLiteral("00000002")), QStringLiteral("<no row>"));
+    }
+
+    // With buyer input on, the dialog starts from the row and its answer lands in the row.
+    void manualUploadWithBuyerInput()
+    {
+        Uploading u(Backend::SQLite, true);
+        AppSettings().UploadAction = QStringLiteral("upload?refuse=x"); // no refresh after it
+        u.insert(newInvoice(QStringLiteral("00000004"), QStringLiteral("2026-12-10 09:00:00.000")));
+        StoreBuyerDetails(u.database.connection(), QStringLiteral("00000004"), Code,
+                          {QStringLiteral("组织机构代码证书"), QStringLiteral("021"), QStringLiteral("200001"),
+                           QStringLiteral("上海"), QString()});
+        u.list.Refresh();
+        u.prompt.answers = {Answer};
+        u.flow.ManualUpload();
+        QCOMPARE(u.prompt.requests.size(), 1);
+        const DetailsRequest &asked = u.prompt.requests[0];
+        QCOMPARE(asked.invoiceCode, Code);
+        QCOMPARE(asked.invoiceNumber, QStringLiteral("00000004"));
+        QCOMPARE(asked.details.documentType, QStringLiteral("组织机构代码证书"));
+        QCOMPARE(asked.details.postcode, QStringLiteral("200001"));
+        const InvoiceGridModel &rows = u.list.model;
+        const QStringList cells{rows.Cell(0, InvoiceGridModel::colDocument), rows.Cell(0, InvoiceGridModel::colTelephone),
+                                rows.Cell(0, InvoiceGridModel::colPostcode), rows.Cell(0, InvoiceGridModel::colAddress),
+                                rows.Cell(0, InvoiceGridModel::colDisplacement)};
+        QCOMPARE(cells, (QStringList{Answer.documentType, Answer.telephone, Answer.postcode, Answer.address,
+                                     Answer.displacement}));
+        QCOMPARE(u.boxes.lastText(), QStringLiteral("上传失败：原因：x"));
+
+        // Cancel: nothing sent.
+        const int sent = u.server.requests().size();
+        u.flow.ManualUpload();
+        QCOMPARE(u.server.requests().size(), sent);
+    }
+
+    // The server took the record; the list then fails. The record is not sent a second time.
+    void acceptedRecordIsNotSentAgain()
+    {
+        Uploading u;
+        u.insert(newInvoice(QStringLiteral("00000006"), QStringLiteral("2026-12-10 10:20:00.000")));
+        u.list.failingFrom = 2; // the refresh after the server's answer
+        QVERIFY_THROWS_EXCEPTION(AppError, u.flow.AutoUploadStep());
+        QCOMPARE(u.server.requests().size(), 1);
+        QCOMPARE(u.bookmark().invoiceNumber, QStringLiteral("00000006"));
+        QCOMPARE(u.mark(QStringLiteral("00000006")), QStringLiteral("1"));
+
+        u.list.failingFrom = 0;
+        u.flow.AutoUploadStep();
+        QCOMPARE(u.server.requests().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestDeclare)
+#include "tst_declare.moc"
