@@ -25,15 +25,7 @@ const QString Number = QStringLiteral("00000001");
 // Every row of the buyer-details table as "jddm|jdhm|zjlx|lxdz|lxdh|yzbm".
 QStringList storedRows(TJdcConnection &connection)
 {
-    QSqlQuery query = connection.Query(QStringLiteral("select jddm,jdhm,zjlx,lxdz,lxdh,yzbm from Kerrowvantis"));
-    QStringList rows;
-    while (query.next()) {
-        QStringList values;
-        for (int i = 0; i < 6; ++i)
-            values << query.value(i).toString();
-        rows << values.join(QLatin1Char('|'));
-    }
-    return rows;
+    return SelectedRows(connection, QStringLiteral("select jddm,jdhm,zjlx,lxdz,lxdh,yzbm from Kerrowvantis"));
 }
 
 // One key per character with the character as its text, as a keyboard delivers it.

@@ -5,6 +5,8 @@
 #include "db/demo/InvoicingSchema.h"
 
 #include <QDir>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 QString BackendName(Backend backend)
@@ -67,4 +69,17 @@ void AddBackendRows()
     QTest::addColumn<Backend>("backend");
     QTest::newRow("sqlite") << Backend::SQLite;
     QTest::newRow("postgresql") << Backend::PostgreSQL;
+}
+
+QStringList SelectedRows(TJdcConnection &connection, const QString &statement)
+{
+    QSqlQuery query = connection.Query(statement);
+    QStringList rows;
+    while (query.next()) {
+        QStringList values;
+        for (int i = 0; i < query.record().count(); ++i)
+            values << query.value(i).toString();
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
 }

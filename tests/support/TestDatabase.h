@@ -36,6 +36,9 @@ private:
 // Adds one section to the test's ODBC file (ODBCINI), replacing one of the same name.
 void RegisterTestDataSource(const QString &name, const QString &body);
 
+// Every row of a statement's result, its values joined by "|".
+QStringList SelectedRows(TJdcConnection &connection, const QString &statement);
+
 // Runs the data-driven test body once per backend: use in a _data() function.
 void AddBackendRows();
 
