@@ -3,6 +3,7 @@
 //
 //   bench_print [forms]
 
+#include "PdfPrinters.h"
 #include "TestPrinters.h"
 #include "config/AppIniFile.h"
 #include "config/GbkText.h"

@@ -345,15 +345,15 @@ private slots:
         QVERIFY2(pending.issueTime.startsWith(QLatin1String("2026-12-10 09:00:00")), qPrintable(pending.issueTime));
 
         bookmark = pending; // handled: the bookmark moves to it
-        const NewInvoice next = FindNextNewInvoice(c, bookmark, record);
-        QVERIFY(next.found);
-        QCOMPARE(next.invoiceNumber, QStringLiteral("00000005"));
+        QVERIFY(FindNextNewInvoice(c, bookmark, record, pending));
+        QCOMPARE(pending.invoiceNumber, QStringLiteral("00000005"));
         QCOMPARE(record.Value(PrintRecord::fphm), QStringLiteral("00000005"));
         QCOMPARE(record.Value(PrintRecord::bhsj), QString());
 
-        QVERIFY(!FetchNextPrintRecord(c, next.bookmark, record, pending));
+        bookmark = pending;
+        QVERIFY(!FetchNextPrintRecord(c, bookmark, record, pending));
         QVERIFY(record.IsEmpty());
-        QVERIFY(!FindNextNewInvoice(c, next.bookmark, record).found);
+        QVERIFY(!FindNextNewInvoice(c, bookmark, record, pending));
     }
 
     // However the database keeps its issue times, every new invoice comes exactly once: those
@@ -384,11 +384,8 @@ private slots:
                 if (printing) {
                     if (!FetchNextPrintRecord(c, bookmark, record, pending))
                         break;
-                } else {
-                    const NewInvoice next = FindNextNewInvoice(c, bookmark, record);
-                    if (!next.found)
-                        break;
-                    pending = next.bookmark;
+                } else if (!FindNextNewInvoice(c, bookmark, record, pending)) {
+                    break;
                 }
                 handled << pending.invoiceCode.right(1) + QLatin1Char('/') + pending.invoiceNumber;
                 bookmark = pending;

@@ -376,6 +376,11 @@ private slots:
         QTimer::singleShot(0, [&listed] {
             QTRY_VERIFY(qobject_cast<TfrmInputSBB *>(QApplication::activeModalWidget()));
             auto *dialog = static_cast<TfrmInputSBB *>(QApplication::activeModalWidget());
+            // A failed check must not leave the dialog waiting for keys that never come.
+            const auto closeAnyway = qScopeGuard([dialog] {
+                if (dialog->isVisible())
+                    dialog->CancelButton()->click();
+            });
             listed = dialog->DocumentList()->currentText();
             for (const auto &[field, text] : {std::pair{"edtDZ", QStringLiteral("南京市鼓楼区1号")},
                                               std::pair{"edtDH", QStringLiteral("13900000000")},

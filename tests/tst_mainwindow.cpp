@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "TestPrinters.h"
 #include "TestSupport.h"
 
 #include "app/EntryPoint.h"
@@ -537,6 +538,39 @@ private slots:
         QVERIFY2(f.boxes.shown[0].text.startsWith(text), qPrintable(f.boxes.shown[0].text));
         QVERIFY(f.window->TrayIcon1()->Enabled());
         QVERIFY(!db.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive));
+    }
+
+    // A box of the start-up left open: the polling timer ticks behind it, and the step it runs
+    // finds the window ready for it.
+    void timerTickBehindAStartUpBox()
+    {
+        TempSettings settings;
+        settings.write("[DataBase]\r\nDSN=kv_missing\r\n[Other]\r\nAutoPrint=1\r\nInterTime=1\r\n");
+        class WaitingBoxes final : public MessageBoxes
+        {
+        public:
+            void show(MessageKind, const QString &text) override
+            {
+                shown << text;
+                if (shown.size() == 1)
+                    QTest::qWait(1600);
+            }
+            bool askYesNo(const QString &) override { return false; }
+            QStringList shown;
+        } boxes;
+        ScopedMessageBoxes scope(boxes);
+        FixedClock clock(StartTime);
+        ImagePrinters printers(150, 0);
+        MainWindowOptions options;
+        options.barcodeLibraryPath = Dll;
+        options.clock = &clock;
+        options.printers = &printers;
+        options.trayAvailable = false;
+        TFrmMain window(options);
+        QVERIFY(window.StartupEnded());
+        QVERIFY2(boxes.shown.size() >= 2, qPrintable(boxes.shown.join(QLatin1Char('\n'))));
+        QVERIFY(boxes.shown[0].startsWith(QStringLiteral("数据库连接失败")));
+        QVERIFY(printers.pages.isEmpty());
     }
 
     void closeButtonClosesTheWindow()

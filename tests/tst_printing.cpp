@@ -1,5 +1,6 @@
 #include "ScriptedPrompt.h"
 #include "TestDatabase.h"
+#include "PdfPrinters.h"
 #include "TestPrinters.h"
 #include "TestSupport.h"
 
@@ -318,7 +319,7 @@ private slots:
     {
         QTest::addColumn<bool>("withLibrary");
         QTest::addColumn<QString>("why");
-        QTest::newRow("no library") << false << QStringLiteral("条码库没有生成条码");
+        QTest::newRow("no library") << false << QStringLiteral("条码库未加载");
         QTest::newRow("beyond PDF417 capacity") << true << QStringLiteral("条码库没有生成条码（条码数据");
     }
 
@@ -392,7 +393,7 @@ private slots:
         images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
         QVERIFY2(images.waitForFinished() && images.exitCode() == 0, "pdfimages (poppler-utils) did not run");
         const QList<QByteArray> listed = images.readAllStandardOutput().split('\n').mid(2);
-        QVERIFY(!listed.first().isEmpty());
+        QVERIFY(!listed.isEmpty() && !listed.first().isEmpty());
         for (const QByteArray &image : listed)
             QVERIFY2(!image.contains("jpeg"), image.constData());
         QProcess render;

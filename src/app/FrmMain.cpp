@@ -13,7 +13,6 @@
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
 #include "db/JdcConnection.h"
-#include "db/OdbcCursor.h"
 #include "db/SellerDetails.h"
 #include "declare/Bookmark.h"
 #include "declare/PrintFlow.h"
@@ -109,10 +108,7 @@ TFrmMain::TFrmMain(const MainWindowOptions &options)
     m_trayIcon->SetStartMinimized(true);
     setWindowIcon(AppIcon());
 
-    // FormCreate
-    RunGuarded([&] { InitMainWindow(options); });
-
-    // The flows print with the barcode library start-up bound, if any.
+    // The flows exist before start-up runs: a box it shows lets the timer tick.
     Printers *printers = options.printers;
     if (!printers) {
         m_ownPrinters = std::make_unique<QtPrinters>();
@@ -129,8 +125,11 @@ TFrmMain::TFrmMain(const MainWindowOptions &options)
         choice = m_ownPrinterChoice.get();
     }
     const DeclarationSeams seams{*m_jdc, *this, *prompt, *m_clock};
-    m_printFlow = std::make_unique<PrintFlow>(seams, *printers, *choice, m_barcode.get());
+    m_printFlow = std::make_unique<PrintFlow>(seams, *printers, *choice, m_barcode);
     m_uploadFlow = std::make_unique<UploadFlow>(seams);
+
+    // FormCreate
+    RunGuarded([&] { InitMainWindow(options); });
 }
 
 TFrmMain::~TFrmMain() = default; // FormDestroy: the barcode library goes with m_barcode

@@ -9,7 +9,6 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -38,16 +37,16 @@ const struct {
     {F::xxry, "xcrs"},     {F::xhdwsbh, "nsrsbh"}, {F::zgswjg, "zgswjg_dm"}, {F::xhdwdz, "dz"},     {F::xhdwdh, "dh"},
     {F::khyh, "khyh"},     {F::zh, "zh"},          {F::bhsj, "bhsj"}};
 
-// The first invoice of the statement after the bookmark into record; where the bookmark goes.
-// Read as text through the ODBC interface, so that the issue time comes in the database's full
-// precision.
-std::optional<IssueBookmark> fetchFirst(TJdcConnection &connection, const QString &select,
-                                        const IssueBookmark &bookmark, PrintRecord &record)
+// The first invoice of the statement after the bookmark into record, and where the bookmark goes
+// into pending. Read as text through the ODBC interface, so that the issue time comes in the
+// database's full precision.
+bool fetchFirst(TJdcConnection &connection, const QString &select, const IssueBookmark &bookmark, PrintRecord &record,
+                IssueBookmark &pending)
 {
     OdbcCursor rows(connection, select + newInvoiceCondition(bookmark));
     if (!rows.Next()) {
         record.Clear();
-        return std::nullopt;
+        return false;
     }
     const auto text = [&rows](const char *column) {
         const int index = rows.IndexOf(QString::fromLatin1(column));
@@ -58,7 +57,8 @@ std::optional<IssueBookmark> fetchFirst(TJdcConnection &connection, const QStrin
         record.SetValue(field, text(column));
     record.SetValue(F::kprq, IssueDayText(text("kprq")).toString());
     record.SetValue(F::jshj, AmountText(QStringView(text("jshj"))));
-    return IssueBookmark{text("kpsj"), text("jddm"), text("jdhm")};
+    pending = {text("kpsj"), text("jddm"), text("jdhm")};
+    return true;
 }
 
 } // namespace
@@ -118,33 +118,20 @@ QString AmountText(QStringView text)
     return QString::asprintf("%.2f", text.trimmed().toDouble());
 }
 
-NewInvoice FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record)
+bool FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
+                        IssueBookmark &pending)
 {
-    NewInvoice invoice;
-    const std::optional<IssueBookmark> next = fetchFirst(
-        connection,
-        QStringLiteral("select t.*,p.zjlx,p.yzbm,p.lxdh,p.lxdz,p.pql from bdjdcxstyfp t left outer join kerrowvantis p on "
-                       "(t.jddm=p.jddm and t.jdhm = p.jdhm )"),
-        bookmark, record);
-    if (!next)
-        return invoice;
-    invoice.found = true;
-    invoice.invoiceCode = next->invoiceCode;
-    invoice.invoiceNumber = next->invoiceNumber;
-    invoice.bookmark = *next;
-    return invoice;
+    return fetchFirst(connection,
+                      QStringLiteral("select t.*,p.zjlx,p.yzbm,p.lxdh,p.lxdz,p.pql from bdjdcxstyfp t left outer join "
+                                     "kerrowvantis p on (t.jddm=p.jddm and t.jdhm = p.jdhm )"),
+                      bookmark, record, pending);
 }
 
 bool FetchNextPrintRecord(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
                           IssueBookmark &pending)
 {
-    const std::optional<IssueBookmark> next = fetchFirst(
-        connection,
-        QStringLiteral("select t.*,t.jshj-t.zzsse as bhsj,p.zjlx,p.yzbm,p.lxdh,p.lxdz,p.pql from bdjdcxstyfp t left "
-                       "outer join kerrowvantis p on (t.jddm=p.jddm and t.jdhm = p.jdhm )"),
-        bookmark, record);
-    if (!next)
-        return false;
-    pending = *next;
-    return true;
+    return fetchFirst(connection,
+                      QStringLiteral("select t.*,t.jshj-t.zzsse as bhsj,p.zjlx,p.yzbm,p.lxdh,p.lxdz,p.pql from "
+                                     "bdjdcxstyfp t left outer join kerrowvantis p on (t.jddm=p.jddm and t.jdhm = p.jdhm )"),
+                      bookmark, record, pending);
 }

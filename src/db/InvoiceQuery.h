@@ -38,19 +38,13 @@ struct IssueBookmark {
     QString invoiceNumber;
 };
 
-// The first new invoice, as the automatic upload needs it.
-struct NewInvoice {
-    bool found = false;
-    QString invoiceNumber, invoiceCode; // jdhm, jddm
-    IssueBookmark bookmark;             // where the bookmark goes once the invoice is handled
-};
-
 // Both fetches take the first invoice after the bookmark in the order issue time, code and
 // number, so that each invoice comes exactly once however many share an issue time.
 
-// Fills record with the invoice as FetchNextPrintRecord does (the price without tax left
-// empty) when one is found, else empties it.
-NewInvoice FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record);
+// The first new invoice for the automatic upload: record filled as FetchNextPrintRecord fills it
+// (the price without tax left empty), or emptied when there is none; pending as there.
+bool FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
+                        IssueBookmark &pending);
 
 // Loads the first new invoice into record (emptied when there is none). pending receives where
 // the bookmark goes, for the caller to store once the invoice has been handled.

@@ -72,7 +72,11 @@ PrintRecord RecordOfRow(const InvoiceGridModel &rows, int row)
 
 DetailsRequest DetailsRequestFor(const InvoiceGridModel &rows, int row)
 {
-    return requestFrom([&rows, row](Field field) { return rows.Cell(row, columnOf(field)); });
+    DetailsRequest request = requestFrom([&rows, row](Field field) { return rows.Cell(row, columnOf(field)); });
+    // A row without a document name has no details entered yet: the dialog opens fresh.
+    if (request.details.documentType.isEmpty())
+        request.details = {};
+    return request;
 }
 
 DetailsRequest DetailsRequestFor(const PrintRecord &invoice)

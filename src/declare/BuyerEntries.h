@@ -18,6 +18,7 @@ void SetBuyer(InvoiceGridModel &rows, int row, const BuyerDetails &buyer);
 PrintRecord RecordOfRow(const InvoiceGridModel &rows, int row);
 
 // The details dialog's request for a listed row or for an invoice fetched as new: the invoice's
-// code and number and the buyer values it already has, as they stand.
+// code and number and the buyer values it already has, as they stand. A listed row gives its
+// values only when it has a document name.
 DetailsRequest DetailsRequestFor(const InvoiceGridModel &rows, int row);
 DetailsRequest DetailsRequestFor(const PrintRecord &invoice);

@@ -8,10 +8,11 @@
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
 #include "print/DeclarationPrinter.h"
+#include "print/PDF417BarCode.h"
 #include "print/Printers.h"
 
 PrintFlow::PrintFlow(const DeclarationSeams &seams, Printers &printers, PrinterChoice &choice,
-                     const TPDF417BarCode *barcode)
+                     const std::unique_ptr<TPDF417BarCode> &barcode)
     : m_seams(seams)
     , m_printers(printers)
     , m_choice(choice)
@@ -40,7 +41,7 @@ bool PrintFlow::ChooseDeclarationPrinter()
 
 bool PrintFlow::PrintCurrentRecord()
 {
-    const PrintOutcome outcome = PrintDeclaration(m_record.Values(), PrintRecord::FieldNames(), m_printers, m_barcode);
+    const PrintOutcome outcome = PrintDeclaration(m_record.Values(), PrintRecord::FieldNames(), m_printers, m_barcode.get());
     switch (outcome.status) {
     case PrintOutcome::Printed:
         return true;

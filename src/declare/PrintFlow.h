@@ -3,6 +3,8 @@
 #include "DeclarationSeams.h"
 #include "db/PrintRecord.h"
 
+#include <memory>
+
 class PrinterChoice;
 class Printers;
 class TPDF417BarCode;
@@ -12,7 +14,9 @@ class TPDF417BarCode;
 class PrintFlow final
 {
 public:
-    PrintFlow(const DeclarationSeams &seams, Printers &printers, PrinterChoice &choice, const TPDF417BarCode *barcode);
+    // barcode is the binding start-up makes (or leaves empty) after the flow exists.
+    PrintFlow(const DeclarationSeams &seams, Printers &printers, PrinterChoice &choice,
+              const std::unique_ptr<TPDF417BarCode> &barcode);
     PrintFlow(const PrintFlow &) = delete;
     PrintFlow &operator=(const PrintFlow &) = delete;
 
@@ -34,6 +38,6 @@ private:
     DeclarationSeams m_seams;
     Printers &m_printers;
     PrinterChoice &m_choice;
-    const TPDF417BarCode *m_barcode;
+    const std::unique_ptr<TPDF417BarCode> &m_barcode;
     PrintRecord m_record;
 };

@@ -8,6 +8,7 @@
 #include "db/BuyerDetails.h"
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
+#include "db/PrintRecord.h"
 #include "reports/TaxML.h"
 #include "upload/MyIdHttp.h"
 
@@ -20,7 +21,8 @@ UploadFlow::UploadFlow(const DeclarationSeams &seams)
 {
 }
 
-std::pair<bool, QString> UploadFlow::SendRecord(const QString &invoiceCode, const QString &invoiceNumber)
+std::pair<bool, QString> UploadFlow::UploadInvoice(const QString &invoiceCode, const QString &invoiceNumber,
+                                                   const std::function<void()> &accepted)
 {
     const InvoiceTaxML record = MakeInvoiceTaxML(m_seams.connection, invoiceCode, invoiceNumber);
     if (record.packed.isEmpty())
@@ -35,15 +37,12 @@ std::pair<bool, QString> UploadFlow::SendRecord(const QString &invoiceCode, cons
                        QStringLiteral("SWJGDM=") + Seller().TaxAuthCode,
                        QStringLiteral("LENGTH=") + QString::number(record.length), QStringLiteral("Record_NUM=1"),
                        QStringLiteral("RZDATA=") + record.packed});
-    return {http.ResultValue == QLatin1String("0"), http.ResultMessage};
-}
-
-std::pair<bool, QString> UploadFlow::UploadInvoice(const QString &invoiceCode, const QString &invoiceNumber)
-{
-    const auto result = SendRecord(invoiceCode, invoiceNumber);
-    if (result.first)
-        MarkUploaded(m_seams.connection, invoiceCode, invoiceNumber);
-    return result;
+    if (http.ResultValue != QLatin1String("0"))
+        return {false, http.ResultMessage};
+    if (accepted)
+        accepted();
+    MarkUploaded(m_seams.connection, invoiceCode, invoiceNumber);
+    return {true, http.ResultMessage};
 }
 
 bool UploadFlow::SelectedInvoice(QString *invoiceCode, QString *invoiceNumber)
@@ -77,14 +76,6 @@ void UploadFlow::UploadListed(const QString &invoiceCode, const QString &invoice
     ShowInfo(message);
 }
 
-void UploadFlow::UploadSelected()
-{
-    QString code;
-    QString number;
-    if (SelectedInvoice(&code, &number))
-        UploadListed(code, number);
-}
-
 void UploadFlow::ManualUpload()
 {
     QString code;
@@ -113,26 +104,27 @@ void UploadFlow::ManualUpload()
 
 void UploadFlow::AutoUploadStep()
 {
-    const NewInvoice invoice = FindNextNewInvoice(m_seams.connection, ReadBookmark(m_seams.clock), m_record);
-    if (!invoice.found)
+    PrintRecord invoice;
+    IssueBookmark next;
+    if (!FindNextNewInvoice(m_seams.connection, ReadBookmark(m_seams.clock), invoice, next))
         return;
-    m_seams.list.Refresh(invoice.invoiceCode, invoice.invoiceNumber);
+    const QString &code = next.invoiceCode;
+    const QString &number = next.invoiceNumber;
+    m_seams.list.Refresh(code, number);
 
     if (AppSettings().ShowInput) {
-        if (!m_seams.prompt.Ask(DetailsRequestFor(m_record)))
+        if (!m_seams.prompt.Ask(DetailsRequestFor(invoice)))
             return;
     } else {
-        EnsureBuyerRow(invoice.invoiceCode, invoice.invoiceNumber);
+        EnsureBuyerRow(code, number);
     }
 
-    const auto [accepted, message] = SendRecord(invoice.invoiceCode, invoice.invoiceNumber);
+    // Accepted: whatever happens next, this invoice is not sent again.
+    const auto [accepted, message] = UploadInvoice(code, number, [&next] { WriteBookmark(next); });
     if (!accepted) {
         ShowWarning(message);
         return;
     }
-    // Accepted: whatever happens next, this invoice is not sent again.
-    WriteBookmark(invoice.bookmark);
-    MarkUploaded(m_seams.connection, invoice.invoiceCode, invoice.invoiceNumber);
-    m_seams.list.Refresh(invoice.invoiceCode, invoice.invoiceNumber);
+    m_seams.list.Refresh(code, number);
     ShowInfo(message);
 }

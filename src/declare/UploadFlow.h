@@ -1,10 +1,10 @@
 #pragma once
 
 #include "DeclarationSeams.h"
-#include "db/PrintRecord.h"
 
 #include <QString>
 
+#include <functional>
 #include <utility>
 
 // Online declaration: the record of the selected invoice uploaded on demand, and one step of the
@@ -18,9 +18,10 @@ public:
     UploadFlow &operator=(const UploadFlow &) = delete;
 
     // Uploads one invoice's record and marks it uploaded when the server accepts it (true); the
-    // message is the operator's either way.
-    std::pair<bool, QString> UploadInvoice(const QString &invoiceCode, const QString &invoiceNumber);
-    void UploadSelected();
+    // message is the operator's either way. accepted runs as soon as the server has accepted,
+    // before the mark is stored.
+    std::pair<bool, QString> UploadInvoice(const QString &invoiceCode, const QString &invoiceNumber,
+                                           const std::function<void()> &accepted = {});
     // The manual command: the selected invoice, with the buyer's details first when asked for.
     void ManualUpload();
     // One step; the caller keeps the polling timer stopped while it runs. The bookmark moves as
@@ -28,13 +29,10 @@ public:
     void AutoUploadStep();
 
 private:
-    // One exchange with the server; nothing marked.
-    std::pair<bool, QString> SendRecord(const QString &invoiceCode, const QString &invoiceNumber);
     // Uploads a listed invoice and tells the operator how it went.
     void UploadListed(const QString &invoiceCode, const QString &invoiceNumber);
     bool SelectedInvoice(QString *invoiceCode, QString *invoiceNumber);
     void EnsureBuyerRow(const QString &invoiceCode, const QString &invoiceNumber);
 
     DeclarationSeams m_seams;
-    PrintRecord m_record;
 };

@@ -47,10 +47,12 @@ private:
 // makes none.
 QImage MakeBarcode(const PrintJob &job, const TPDF417BarCode *barcode, const QStringList &values, QString *why)
 {
+    if (!barcode) {
+        *why = QStringLiteral("条码库未加载");
+        return {};
+    }
     const QByteArray payload = Gbk::encode(BarcodePayload(values));
-    QImage image;
-    if (barcode)
-        image = barcode->MakeImage(QDir::toNativeSeparators(SettingsFilePath()), payload, job.DpiX(), job.DpiY());
+    QImage image = barcode->MakeImage(QDir::toNativeSeparators(SettingsFilePath()), payload, job.DpiX(), job.DpiY());
     if (image.isNull())
         *why = QStringLiteral("条码库没有生成条码（条码数据%1字节，超出容量或条码参数无效）").arg(payload.size());
     return image;

@@ -5,8 +5,7 @@
 #include <QImage>
 #include <QList>
 
-// Printers for the tests: pages go into images at a chosen resolution and physical top offset,
-// or into a PDF file through Qt's PDF printer.
+// Printers for the tests: pages go into images at a chosen resolution and physical top offset.
 class ImagePrinters final : public Printers
 {
 public:
@@ -27,23 +26,4 @@ private:
     int m_topOffset;
     QStringList m_installed;
     QString m_current;
-};
-
-class PdfPrinters final : public Printers
-{
-public:
-    explicit PdfPrinters(const QString &outputFile, int dpi = 600)
-        : m_outputFile(outputFile)
-        , m_dpi(dpi)
-    {
-    }
-
-    QStringList Installed() const override { return {QStringLiteral("PDF")}; }
-    QString Current() const override { return QStringLiteral("PDF"); }
-    void SetCurrent(const QString &) override {}
-    std::unique_ptr<PrintJob> Begin(const PageRequest &page) override;
-
-private:
-    QString m_outputFile;
-    int m_dpi;
 };
