@@ -23,7 +23,6 @@
 #include "upload/MyIdHttp.h"
 
 #include <QDir>
-#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -102,12 +101,7 @@ struct Flows {
     IssueBookmark bookmark() const { return ReadBookmark(clock); }
     void insert(const DemoInvoice &invoice) { InsertInvoice(database.connection(), invoice); }
 
-    QString mark(const QString &number)
-    {
-        QSqlQuery query = database.connection().Query(
-            QStringLiteral("select BZ from Kerrowvantis where jdhm='%1'").arg(number));
-        return query.next() ? query.value(0).toString() : QStringLiteral("<no row>");
-    }
+    QString mark(const QString &number) { return UploadMark(database.connection(), number); }
 
     TempSettings settings;
     TestDatabase database;

@@ -58,12 +58,6 @@ QStringList headerNames(const QByteArray &head)
     return names;
 }
 
-QString uploadMark(TJdcConnection &connection, const QString &number)
-{
-    QSqlQuery query = connection.Query(QStringLiteral("select BZ from Kerrowvantis where jdhm='%1'").arg(number));
-    return query.next() ? query.value(0).toString() : QStringLiteral("<no row>");
-}
-
 // A main window in online declaration against the test's database and tax server.
 struct OnlineFixture {
     OnlineFixture(Backend backend, const QStringList &serverArguments, bool showInput, bool automatic)
@@ -139,7 +133,7 @@ private slots:
         QVERIFY(document.contains(Gbk::encode(QStringLiteral("<ghdw><![CDATA[王五]]></ghdw>"))));
 
         // Marked uploaded and shown green.
-        QCOMPARE(uploadMark(f.database.connection(), QStringLiteral("00000009")), QStringLiteral("1"));
+        QCOMPARE(UploadMark(f.database.connection(), QStringLiteral("00000009")), QStringLiteral("1"));
         const QVariant colour = f.window->GridModel()->data(f.window->GridModel()->index(0, 1), Qt::BackgroundRole);
         QCOMPARE(colour.value<QBrush>().color(), QColor(192, 220, 192));
     }
@@ -168,7 +162,7 @@ private slots:
         QCOMPARE(f.boxes.shown.size(), 1);
         QCOMPARE(f.boxes.shown[0].kind, MessageKind::Warning);
         QVERIFY2(f.boxes.shown[0].text.startsWith(warning), qPrintable(f.boxes.shown[0].text));
-        QCOMPARE(uploadMark(f.database.connection(), QStringLiteral("00000009")), QStringLiteral("0"));
+        QCOMPARE(UploadMark(f.database.connection(), QStringLiteral("00000009")), QStringLiteral("0"));
 
         // Nothing selected: said so, nothing sent.
         const int sent = f.server.requests().size();
@@ -204,8 +198,8 @@ private slots:
         QCOMPARE(f.bookmark(), QStringLiteral("2026-12-10 10:20:00.000"));
         f.window->AutoUploadStep();
         QCOMPARE(f.bookmark(), QStringLiteral("2026-12-10 10:30:00.000"));
-        QCOMPARE(uploadMark(f.database.connection(), QStringLiteral("00000006")), QStringLiteral("1"));
-        QCOMPARE(uploadMark(f.database.connection(), QStringLiteral("00000005")), QStringLiteral("1"));
+        QCOMPARE(UploadMark(f.database.connection(), QStringLiteral("00000006")), QStringLiteral("1"));
+        QCOMPARE(UploadMark(f.database.connection(), QStringLiteral("00000005")), QStringLiteral("1"));
         QCOMPARE(f.server.requests().size(), 2);
         f.window->AutoUploadStep();
         QCOMPARE(f.server.requests().size(), 2);
@@ -225,7 +219,7 @@ private slots:
             QCOMPARE(f.server.requests().size(), tick);
         }
         // Without asking, a buyer row was made so that the mark can be stored later.
-        QCOMPARE(uploadMark(f.database.connection(), QStringLiteral("00000007")), QStringLiteral("0"));
+        QCOMPARE(UploadMark(f.database.connection(), QStringLiteral("00000007")), QStringLiteral("0"));
         QVERIFY(f.window->PrintTimer()->isActive());
     }
 };

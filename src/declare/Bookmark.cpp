@@ -25,5 +25,11 @@ void WriteBookmark(const IssueBookmark &bookmark)
 
 void ResetBookmark(const Clock &clock)
 {
-    WriteBookmark({TimeText::dateTime(clock.now()), QString(), QString()});
+    // Each write rewrites the whole file: the code and number are cleared only when they hold one.
+    const IssueBookmark last = ReadBookmark(clock);
+    if (!last.invoiceCode.isEmpty() || !last.invoiceNumber.isEmpty()) {
+        Ini::WriteString(Other, CodeKey, QString());
+        Ini::WriteString(Other, NumberKey, QString());
+    }
+    WriteEndTime(TimeText::dateTime(clock.now()));
 }

@@ -2,8 +2,6 @@
 
 #include "db/InvoiceGridModel.h"
 
-#include <functional>
-
 namespace {
 
 using Field = PrintRecord::Field;
@@ -29,14 +27,16 @@ static_assert(columnOf(PrintRecord::zjmc) == Col::colDocument && columnOf(PrintR
               && columnOf(PrintRecord::pql) == Col::colDisplacement && columnOf(PrintRecord::fphm) == Col::colInvoiceNumber
               && columnOf(PrintRecord::fpdm) == Col::colInvoiceCode);
 
-DetailsRequest requestFrom(const std::function<QString(Field)> &value)
+// A listed row as a print record, its cells trimmed or as they stand.
+PrintRecord recordOfRow(const InvoiceGridModel &rows, int row, bool trimmed)
 {
-    DetailsRequest request;
-    request.invoiceCode = value(PrintRecord::fpdm);
-    request.invoiceNumber = value(PrintRecord::fphm);
-    for (const auto &entry : BuyerFields)
-        request.details.*entry.value = value(entry.field);
-    return request;
+    PrintRecord record;
+    record.Reset();
+    for (int field = 0; field < PrintRecord::FieldCount; ++field) {
+        const QString cell = rows.Cell(row, columnOf(Field(field)));
+        record.SetValue(Field(field), trimmed ? cell.trimmed() : cell);
+    }
+    return record;
 }
 
 } // namespace
@@ -63,16 +63,12 @@ void SetBuyer(InvoiceGridModel &rows, int row, const BuyerDetails &buyer)
 
 PrintRecord RecordOfRow(const InvoiceGridModel &rows, int row)
 {
-    PrintRecord record;
-    record.Reset();
-    for (int field = 0; field < PrintRecord::FieldCount; ++field)
-        record.SetValue(Field(field), rows.Cell(row, columnOf(Field(field))).trimmed());
-    return record;
+    return recordOfRow(rows, row, true);
 }
 
 DetailsRequest DetailsRequestFor(const InvoiceGridModel &rows, int row)
 {
-    DetailsRequest request = requestFrom([&rows, row](Field field) { return rows.Cell(row, columnOf(field)); });
+    DetailsRequest request = DetailsRequestFor(recordOfRow(rows, row, false));
     // A row without a document name has no details entered yet: the dialog opens fresh.
     if (request.details.documentType.isEmpty())
         request.details = {};
@@ -81,5 +77,5 @@ DetailsRequest DetailsRequestFor(const InvoiceGridModel &rows, int row)
 
 DetailsRequest DetailsRequestFor(const PrintRecord &invoice)
 {
-    return requestFrom([&invoice](Field field) { return invoice.Value(field); });
+    return {invoice.Value(PrintRecord::fpdm), invoice.Value(PrintRecord::fphm), BuyerOf(invoice)};
 }

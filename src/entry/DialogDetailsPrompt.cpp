@@ -30,11 +30,7 @@ std::optional<BuyerDetails> DialogDetailsPrompt::Ask(const DetailsRequest &reque
 
     // The dialog is gone once ShowModalCentered returns: read it while it closes.
     std::optional<BuyerDetails> answer;
-    QObject::connect(dialog, &QDialog::accepted, dialog, [&answer, dialog] {
-        answer = BuyerDetails{dialog->DocumentList()->currentText(), dialog->TelephoneEdit()->text(),
-                              dialog->PostcodeEdit()->text(), dialog->AddressEdit()->text(),
-                              dialog->DisplacementEdit()->text()};
-    });
+    QObject::connect(dialog, &QDialog::accepted, dialog, [&answer, dialog] { answer = dialog->Details(); });
     if (ShowModalCentered(dialog) != QDialog::Accepted)
         return std::nullopt;
     return answer;

@@ -171,18 +171,24 @@ TfrmInputSBB::TfrmInputSBB(TJdcConnection &connection, QWidget *parent)
     m_edtDZ->setFocus();
 }
 
+BuyerDetails TfrmInputSBB::Details() const
+{
+    return {m_cmbZJMC->currentText(), m_edtDH->text(), m_edtYB->text(), m_edtDZ->text(), m_edtPQL->text()};
+}
+
 void TfrmInputSBB::SaveBuyerDetails()
 {
-    const QString documentType = m_cmbZJMC->currentText();
-    const QString postcode = m_edtYB->text();
+    const BuyerDetails details = Details();
+    const QString &documentType = details.documentType;
+    const QString &postcode = details.postcode;
     const struct {
         bool failed;
         QString warning;
         QWidget *control;
     } checks[] = {
         {documentType.trimmed().isEmpty(), QStringLiteral("证件名称不能为空！"), m_cmbZJMC},
-        {m_edtDZ->text().trimmed().isEmpty(), QStringLiteral("地址不能为空！"), m_edtDZ},
-        {m_edtDH->text().trimmed().isEmpty(), QStringLiteral("联系电话不能为空！"), m_edtDH},
+        {details.address.trimmed().isEmpty(), QStringLiteral("地址不能为空！"), m_edtDZ},
+        {details.telephone.trimmed().isEmpty(), QStringLiteral("联系电话不能为空！"), m_edtDH},
         {postcode.trimmed().isEmpty(), QStringLiteral("邮政编码不能为空！"), m_edtYB},
         {Gbk::byteLength(postcode.trimmed()) != 6, QStringLiteral("邮政编码只能是6位！"), m_edtYB},
     };
@@ -195,8 +201,7 @@ void TfrmInputSBB::SaveBuyerDetails()
     }
 
     // Stored as typed: the declaration prints what the operator entered, blanks and all.
-    StoreBuyerDetails(m_connection, m_invoiceNumber, m_invoiceCode,
-                      {documentType, m_edtDH->text(), postcode, m_edtDZ->text(), QString()});
+    StoreBuyerDetails(m_connection, m_invoiceNumber, m_invoiceCode, details);
     m_closeAllowed = true;
 }
 

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "db/BuyerDetails.h"
+
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -30,6 +32,8 @@ public:
     QLineEdit *DisplacementEdit() const { return m_edtPQL; }
     QPushButton *OkButton() const { return m_btnOK; }
     QPushButton *CancelButton() const { return m_btnCancel; }
+    // What the controls hold, as typed.
+    BuyerDetails Details() const;
 
     // Checks the details, warning about the first gap, and stores them; CloseAllowed says
     // whether they were stored. A database error is raised to the caller.

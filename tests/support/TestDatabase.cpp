@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "config/AppError.h"
+#include "db/SqlDialect.h"
 #include "db/demo/InvoicingSchema.h"
 
 #include <QDir>
@@ -82,4 +83,10 @@ QStringList SelectedRows(TJdcConnection &connection, const QString &statement)
         rows << values.join(QLatin1Char('|'));
     }
     return rows;
+}
+
+QString UploadMark(TJdcConnection &connection, const QString &invoiceNumber)
+{
+    const QStringList marks = SelectedRows(connection, QStringLiteral("select BZ from Kerrowvantis where jdhm=") + QuotedSql(invoiceNumber));
+    return marks.value(0, QStringLiteral("<no row>"));
 }

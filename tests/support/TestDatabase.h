@@ -39,6 +39,9 @@ void RegisterTestDataSource(const QString &name, const QString &body);
 // Every row of a statement's result, its values joined by "|".
 QStringList SelectedRows(TJdcConnection &connection, const QString &statement);
 
+// The uploaded mark (BZ) of the invoice with that number, or "<no row>".
+QString UploadMark(TJdcConnection &connection, const QString &invoiceNumber);
+
 // Runs the data-driven test body once per backend: use in a _data() function.
 void AddBackendRows();
 
