@@ -204,6 +204,46 @@ private slots:
         QCOMPARE(settings.read(), before);
     }
 
+    // A file that is there but cannot be read: a write would leave only its own key.
+    void unreadableFileIsNotWritten()
+    {
+        TempSettings settings;
+        const QByteArray before("[Other]\r\nA=1\r\nB=2\r\n");
+        settings.write(before);
+        QFile::setPermissions(settings.path(), QFileDevice::WriteOwner);
+        {
+            OrdinaryFileRights rights;
+            QFile probe(settings.path());
+            QVERIFY2(!probe.open(QIODevice::ReadOnly), "the file is still readable");
+            QCOMPARE(TAppIniFile().ReadString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("x")), QStringLiteral("x"));
+            try {
+                TAppIniFile().WriteString(QStringLiteral("Other"), QStringLiteral("B"), QStringLiteral("3"));
+                QFAIL("no error");
+            } catch (const EIniFileError &error) {
+                QCOMPARE(error.text(), QStringLiteral("Unable to write to %1").arg(settings.path()));
+            }
+        }
+        QCOMPARE(settings.read(), before);
+    }
+
+    // A writable file in a folder that takes no new files is written where it is.
+    void readOnlyFolderIsWrittenInPlace()
+    {
+        TempSettings settings;
+        settings.write("[Other]\r\nA=1\r\n");
+        const QFileDevice::Permissions open = QFile::permissions(settings.folder());
+        QFile::setPermissions(settings.folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        {
+            OrdinaryFileRights rights;
+            QFile probe(settings.folder() + QStringLiteral("/probe"));
+            QVERIFY2(!probe.open(QIODevice::WriteOnly), "the folder still takes new files");
+            TAppIniFile().WriteString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("2"));
+        }
+        QFile::setPermissions(settings.folder(), open);
+        QCOMPARE(settings.read(), QByteArray("[Other]\r\nA=2\r\n"));
+        QCOMPARE(QDir(settings.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Kerrowvantis.ini")});
+    }
+
     void missingFolderIsRefused()
     {
         TempSettings settings;

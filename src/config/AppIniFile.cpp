@@ -4,6 +4,8 @@
 #include "IniDocument.h"
 #include "Util.h"
 
+#include <optional>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -12,12 +14,16 @@ namespace {
 
 QString overriddenPath;
 
-QByteArray readFile(const QString &fileName)
+// The file's bytes; empty when there is no file. Nothing when a file is there but cannot be read.
+std::optional<QByteArray> readFile(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+        return file.exists() ? std::nullopt : std::optional<QByteArray>(QByteArray());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
 }
 
 std::optional<int> parseInteger(const QString &text)
@@ -64,7 +70,7 @@ TAppIniFile::TAppIniFile(const QString &fileName)
 
 QString TAppIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    return IniDocument(readFile(m_fileName)).value(section, key).value_or(defaultValue);
+    return IniDocument(readFile(m_fileName).value_or(QByteArray())).value(section, key).value_or(defaultValue);
 }
 
 int TAppIniFile::ReadInteger(const QString &section, const QString &key, int defaultValue) const
@@ -87,11 +93,16 @@ void TAppIniFile::WriteString(const QString &section, const QString &key, const 
     if (info.exists() && (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner)))
         refuse();
 
-    IniDocument document(readFile(m_fileName));
+    // A file that is there but cannot be read would otherwise be replaced by the one new key.
+    const std::optional<QByteArray> before = readFile(m_fileName);
+    if (!before)
+        refuse();
+    IniDocument document(*before);
     document.setValue(section, key, value);
 
+    // Through a temporary file beside it; in a folder that takes no new files, in place.
     QSaveFile file(m_fileName);
-    file.setDirectWriteFallback(false);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(document.bytes()) != document.bytes().size()
         || !file.commit())
         refuse();

@@ -9,7 +9,8 @@ void SetSettingsFilePath(const QString &path);
 
 // The settings file. Every call opens the file, acts and closes it again; a write replaces the
 // whole file through a temporary file in the same folder, so the file is never left half
-// written. Reads of a missing file, section or key give the default.
+// written, or writes it in place when the folder takes no new files. Reads of a missing or
+// unreadable file, section or key give the default; a file that cannot be read is never written.
 class TAppIniFile final
 {
 public:

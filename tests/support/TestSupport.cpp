@@ -8,6 +8,10 @@
 
 #include <zlib.h>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 void RecordingMessageBoxes::show(MessageKind kind, const QString &text)
 {
     shown.append({kind, text});
@@ -46,6 +50,43 @@ void TempSettings::write(const QByteArray &bytes) const
 QByteArray TempSettings::read() const
 {
     return readFileBytes(path());
+}
+
+namespace {
+
+constexpr unsigned FileOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+bool capabilities(__user_cap_data_struct (&data)[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return syscall(SYS_capget, &header, data) == 0;
+}
+
+bool setCapabilities(__user_cap_data_struct (&data)[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
+
+OrdinaryFileRights::OrdinaryFileRights()
+{
+    __user_cap_data_struct data[2] = {};
+    if (!capabilities(data) || !(data[0].effective & FileOverrides))
+        return;
+    m_effective = data[0].effective;
+    data[0].effective &= ~FileOverrides;
+    m_changed = setCapabilities(data);
+}
+
+OrdinaryFileRights::~OrdinaryFileRights()
+{
+    __user_cap_data_struct data[2] = {};
+    if (!m_changed || !capabilities(data))
+        return;
+    data[0].effective = m_effective;
+    setCapabilities(data);
 }
 
 QByteArray readFileBytes(const QString &path)

@@ -60,6 +60,22 @@ private:
 // database wrote the issue time it was taken from.
 QString BookmarkTime();
 
+// While it lives, file permissions bind this thread as they bind an ordinary user, even when the
+// tests run as root: the administrator's override of read, write and search rights is dropped
+// from the effective capabilities, and given back when it goes.
+class OrdinaryFileRights final
+{
+public:
+    OrdinaryFileRights();
+    ~OrdinaryFileRights();
+    OrdinaryFileRights(const OrdinaryFileRights &) = delete;
+    OrdinaryFileRights &operator=(const OrdinaryFileRights &) = delete;
+
+private:
+    unsigned m_effective = 0;
+    bool m_changed = false;
+};
+
 QByteArray readFileBytes(const QString &path);
 // The bytes inside one gzip member, read with zlib's own gzip reader; "<not a gzip member>" when
 // it is not one whole member (so that no input, the empty one included, matches by accident).
