@@ -510,6 +510,22 @@ private slots:
         QCOMPARE(f.boxes.shown[1].text, QStringLiteral("起始日期不能大于截止日期！"));
     }
 
+    // The password is read before the buyer table is made; one that does not decipher is shown
+    // and the start-up goes on.
+    void damagedPasswordStillPreparesTheBuyerTable()
+    {
+        TestDatabase db(Backend::SQLite);
+        InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
+                                       QStringLiteral("13205810000"), QStringLiteral("某某税务分局")});
+        Fixture f("[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n[SBConfig]\r\nSBType=2\r\n[NetConfig]\r\nAuthenPwd=QUJDREU=\r\n");
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QCOMPARE(f.boxes.shown[0].kind, MessageKind::Error);
+        QVERIFY(!f.window->StartupEnded());
+        QCOMPARE(AppSettings().AuthenPwd, QString());
+        QCOMPARE(f.ini("NetConfig", "AuthenPwd"), QStringLiteral("QUJDREU="));
+        QVERIFY(db.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive));
+    }
+
     void startUpThatEndsTheProgram_data()
     {
         QTest::addColumn<QByteArray>("dsn");

@@ -401,7 +401,14 @@ void TFrmMain::PrepareDatabase()
         m_startupEnded = true;
         return;
     }
-    AppSettings().AuthenPwd = ReadAuthenPwd();
+    // A stored password that does not decipher only stops uploads, never the buyer table that
+    // every query needs.
+    try {
+        AppSettings().AuthenPwd = ReadAuthenPwd();
+    } catch (...) {
+        ShowCurrentError();
+        AppSettings().AuthenPwd.clear();
+    }
     EnsureBuyerTable(*m_jdc);
 }
 
