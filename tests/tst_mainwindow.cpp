@@ -272,6 +272,68 @@ private slots:
         QCOMPARE(w.PanelText(0), QStringLiteral("当前状态：手工上传申报数据"));
     }
 
+    // The settings file refuses the new state of a switch: the window keeps showing the old one.
+    void refusedSwitchChangeLeavesTheWindowAsItWas_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("automatic printing") << QByteArray() << "打印申报表/自动打印申报表" << "当前状态：手工打印申报表";
+        QTest::newRow("automatic upload") << QByteArray("[SBConfig]\nSBType=2\n") << "上传数据/自动上传数据"
+                                          << "当前状态：手工上传申报数据";
+        QTest::newRow("buyer input") << QByteArray("[SBConfig]\nSBType=2\n") << "CheckBox1" << "当前状态：手工上传申报数据";
+    }
+
+    void refusedSwitchChangeLeavesTheWindowAsItWas()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, item);
+        QFETCH(QString, status);
+        Fixture f(ini);
+        TFrmMain &w = *f.window;
+        const QByteArray stored = f.settings.read();
+        QFile::setPermissions(f.settings.path(), QFileDevice::ReadOwner);
+        auto *box = f.find<QCheckBox>("CheckBox1");
+        QAction *action = findItem(w.menuBar(), item);
+        if (action)
+            action->trigger();
+        else
+            QTest::mouseClick(box, Qt::LeftButton);
+
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QCOMPARE(f.boxes.shown[0].text, QStringLiteral("Unable to write to %1").arg(f.settings.path()));
+        QCOMPARE(f.settings.read(), stored);
+        QVERIFY(!(action ? action->isChecked() : box->isChecked()));
+        QVERIFY(!AppSettings().AutoPrint && !AppSettings().AutoUpload && !AppSettings().ShowInput);
+        QVERIFY(!w.PrintTimer()->isActive());
+        QVERIFY(f.find<QPushButton>("btnPrt")->isEnabled());
+        QCOMPARE(w.PanelText(0), status);
+    }
+
+    // A barcode library that does not start stops the settings load before the switches: the
+    // operator's stored switch stays.
+    void switchesThatWereNeverReadAreNotWritten()
+    {
+        TempSettings settings;
+        settings.write("[DataBase]\r\nDSN=\r\n[Other]\r\nAutoPrint=1\r\n");
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        FixedClock clock(StartTime);
+        MainWindowOptions options;
+        options.barcodeLibraryPath = QStringLiteral(FAKE_PARTIAL_PATH);
+        options.clock = &clock;
+        TFrmMain w(options);
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text, QStringLiteral("条码打印函数初始化失败！"));
+        QCOMPARE(TAppIniFile().ReadString(QStringLiteral("Other"), QStringLiteral("AutoPrint"), {}), QStringLiteral("1"));
+        QVERIFY(!w.PrintTimer()->isActive());
+
+        // Once the operator sets it, it is the operator's to store.
+        findItem(w.menuBar(), QStringLiteral("打印申报表/自动打印申报表"))->trigger();
+        findItem(w.menuBar(), QStringLiteral("打印申报表/自动打印申报表"))->trigger();
+        QCOMPARE(TAppIniFile().ReadString(QStringLiteral("Other"), QStringLiteral("AutoPrint"), {}), QStringLiteral("0"));
+    }
+
     void timerDispatchesByMode_data()
     {
         QTest::addColumn<QByteArray>("ini");

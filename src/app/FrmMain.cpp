@@ -453,23 +453,39 @@ void TFrmMain::RefreshAutoState()
     SettingsValues &values = AppSettings();
     m_printTimer->setInterval(TimerIntervalMs(values.InterTime));
 
+    // A switch the file was never read for (a start-up that stopped early) is not written back
+    // over the stored one.
     if (values.SBType == BarcodeDeclaration) {
-        WriteAutoPrint(m_itemAutoPrint->isChecked());
+        values.AutoPrint = m_itemAutoPrint->isChecked();
+        if (values.AutoPrintKnown)
+            WriteAutoPrint(values.AutoPrint);
+    } else if (values.SBType == OnlineDeclaration) {
+        if (values.AutoUploadKnown)
+            WriteAutoUpload(values.AutoUpload);
+        if (values.ShowInputKnown)
+            WriteShowInput(values.ShowInput);
+    }
+    ShowAutoState();
+}
+
+void TFrmMain::ShowAutoState()
+{
+    const SettingsValues &values = AppSettings();
+    if (values.SBType == BarcodeDeclaration) {
         const bool on = values.AutoPrint;
+        m_itemAutoPrint->setChecked(on);
         runTimer(m_printTimer, on);
         m_btnPrt->setEnabled(!on);
         m_itemPrint->setEnabled(!on);
         SetPanelText(0, on ? QStringLiteral("当前状态：自动打印申报表") : QStringLiteral("当前状态：手工打印申报表"));
     } else if (values.SBType == OnlineDeclaration) {
-        m_checkBox1->setChecked(values.ShowInput);
-        m_itemAutoUpload->setChecked(values.AutoUpload);
         const bool on = values.AutoUpload;
+        m_checkBox1->setChecked(values.ShowInput);
+        m_itemAutoUpload->setChecked(on);
         m_itemManualUpload->setEnabled(!on);
         m_contextUpload->setEnabled(!on);
         m_btnPrt->setEnabled(!on);
         runTimer(m_printTimer, on);
-        WriteAutoUpload(values.AutoUpload);
-        WriteShowInput(values.ShowInput);
         SetPanelText(0, on ? QStringLiteral("当前状态：自动上传申报数据") : QStringLiteral("当前状态：手工上传申报数据"));
     }
 }
@@ -601,20 +617,40 @@ void TFrmMain::btnCloseClick()
 
 void TFrmMain::N12Click()
 {
-    AppSettings().AutoPrint = m_itemAutoPrint->isChecked();
-    RefreshAutoState();
+    ChangeAutoSwitch([this](SettingsValues &values) {
+        values.AutoPrint = m_itemAutoPrint->isChecked();
+        values.AutoPrintKnown = true;
+    });
 }
 
 void TFrmMain::N24Click()
 {
-    AppSettings().AutoUpload = m_itemAutoUpload->isChecked();
-    RefreshAutoState();
+    ChangeAutoSwitch([this](SettingsValues &values) {
+        values.AutoUpload = m_itemAutoUpload->isChecked();
+        values.AutoUploadKnown = true;
+    });
 }
 
 void TFrmMain::CheckBox1Click()
 {
-    AppSettings().ShowInput = m_checkBox1->isChecked();
-    RefreshAutoState();
+    ChangeAutoSwitch([this](SettingsValues &values) {
+        values.ShowInput = m_checkBox1->isChecked();
+        values.ShowInputKnown = true;
+    });
+}
+
+void TFrmMain::ChangeAutoSwitch(const std::function<void(SettingsValues &)> &change)
+{
+    const SettingsValues before = AppSettings();
+    change(AppSettings());
+    try {
+        RefreshAutoState();
+    } catch (...) {
+        // Only the switches change on the way; the file holds what it held before.
+        AppSettings() = before;
+        ShowAutoState();
+        throw;
+    }
 }
 
 void TFrmMain::PrintTimerTimer()

@@ -23,6 +23,7 @@ class TJdcConnection;
 class TMyTrayIcon;
 class TNumberEdit;
 class DetailsPrompt;
+struct SettingsValues;
 class PrintFlow;
 class PrinterChoice;
 class Printers;
@@ -56,6 +57,8 @@ public:
     void ApplyDeclarationMode();
     // Timer, switches and status text after start-up and after each automatic switch changes.
     void RefreshAutoState();
+    // The menu checks, buttons, timer and status text for the switches as they stand.
+    void ShowAutoState();
 
     // Leaves the window hidden in the notification area, or shows it where there is none.
     void ShowAtStart();
@@ -121,6 +124,9 @@ private:
     void N12Click();
     void N24Click();
     void CheckBox1Click();
+    // Applies the operator's change of an automatic switch; when the settings file refuses it,
+    // the switches and everything showing them go back to what they were.
+    void ChangeAutoSwitch(const std::function<void(SettingsValues &)> &change);
     void PrintTimerTimer();
     void btnPrtClick();
     void btnPrtAdjustClick();

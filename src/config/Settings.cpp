@@ -84,6 +84,7 @@ void WriteAutoPrint(bool on)
 {
     Ini::WriteBool(Section::Other, QStringLiteral("AutoPrint"), on);
     AppSettings().AutoPrint = on;
+    AppSettings().AutoPrintKnown = true;
 }
 
 int ReadOffX(int fallback)
@@ -162,6 +163,7 @@ void WriteAutoUpload(bool on)
 {
     Ini::WriteBool(Section::NetConfig, QStringLiteral("AutoUpload"), on);
     AppSettings().AutoUpload = on;
+    AppSettings().AutoUploadKnown = true;
 }
 
 bool ReadShowInput()
@@ -173,6 +175,7 @@ void WriteShowInput(bool on)
 {
     Ini::WriteBool(Section::NetConfig, QStringLiteral("ShowInput"), on);
     AppSettings().ShowInput = on;
+    AppSettings().ShowInputKnown = true;
 }
 
 QString ReadAuthenPwd()
@@ -226,10 +229,13 @@ bool LoadSettings(std::unique_ptr<TPDF417BarCode> &barcode, const QString &barco
         values.Dsn = ReadDsn();
         values.AuthenServer = ReadAuthenServer();
         values.AutoUpload = ReadAutoUpload();
+        values.AutoUploadKnown = true;
         values.InterTime = ReadInterTime();
         values.RetryTimes = ReadRetryTimes();
         values.ShowInput = ReadShowInput();
+        values.ShowInputKnown = true;
         values.AutoPrint = ReadAutoPrint();
+        values.AutoPrintKnown = true;
         values.UploadAction = ReadUploadAction();
         values.EdtPassAction = ReadEdtPassAction();
         const QString resolved = ResolveDsn(values.Dsn);

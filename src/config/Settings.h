@@ -26,6 +26,11 @@ struct SettingsValues {
     QString EdtPassAction;
     int SBType = 0;
     QString AuthenPwd;
+    // The automatic switches hold a value read from the file or set by the operator. Only such
+    // a value is ever written back, so a load that stopped early never overwrites a stored one.
+    bool AutoUploadKnown = false;
+    bool ShowInputKnown = false;
+    bool AutoPrintKnown = false;
 };
 
 // The dealer as the invoicing database knows it.
