@@ -253,6 +253,26 @@ private slots:
         QCOMPARE(server.requests().size(), received ? 1 : 0);
     }
 
+    void headerNamesKeepTheirCaseOverTls()
+    {
+        // HTTP/2 would write every header name in lower case; the server offers it.
+        m_settings->write("[NetConfig]\r\nCAFile=" + QFile::encodeName(certificate("ca.pem")) + "\r\n");
+        TaxServer server({QStringLiteral("--tls"), certificate("server.pem"), certificate("server.key"),
+                          QStringLiteral("--offer-h2")});
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+
+        TMyIdHttp http;
+        const bool received = http.Execute(server.url(QStringLiteral("/upload?refuse=busy"), QStringLiteral("https")),
+                                           {QStringLiteral("NSRSBH=1"), QStringLiteral("Record_NUM=1")});
+        const QList<LoggedRequest> requests = server.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].negotiated, QByteArray("http/1.1"));
+        QCOMPARE(requests[0].version, QByteArray("HTTP/1.1"));
+        QVERIFY(requests[0].head.contains("\r\nRecord_NUM: 1\r\n"));
+        QVERIFY(received);
+        QCOMPARE(http.ResultValue, QStringLiteral("3"));
+    }
+
     void lineBreakKeepsTheExchangeFromGoingOut_data()
     {
         QTest::addColumn<QString>("field");
