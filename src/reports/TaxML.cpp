@@ -146,17 +146,28 @@ QString valueText(const OdbcCursor &rows, int column, Value kind)
     return text.toString();
 }
 
-// Appends the value's GBK bytes with "&", "<" and ">" as entities; most values hold none. The
-// second byte of a GBK pair is 0x40 or above, so those three bytes always stand for themselves.
+// The controls XML 1.0 allows in no document, not even as references: every one below the
+// blank except tab, line feed and carriage return. Values are written without them.
+bool forbiddenInXml(char16_t c)
+{
+    return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+}
+
+// Appends the value's GBK bytes with "&", "<" and ">" as entities and without the controls XML
+// forbids; most values hold none of them. The second byte of a GBK pair is 0x40 or above, so
+// those bytes always stand for themselves.
 void appendEscaped(QByteArray &out, Gbk::Writer &writer, QStringView value)
 {
     const qsizetype at = out.size();
     writer.append(out, value);
+    const auto special = [](char c) {
+        return c == '&' || c == '<' || c == '>' || forbiddenInXml(static_cast<unsigned char>(c));
+    };
     const char *end = out.constData() + out.size();
-    const char *special = std::find_if(out.constData() + at, end, [](char c) { return c == '&' || c == '<' || c == '>'; });
-    if (special == end)
+    const char *found = std::find_if(out.constData() + at, end, special);
+    if (found == end)
         return;
-    const qsizetype first = special - out.constData();
+    const qsizetype first = found - out.constData();
     const QByteArray rest = out.mid(first);
     out.truncate(first);
     for (const char byte : rest) {
@@ -166,7 +177,7 @@ void appendEscaped(QByteArray &out, Gbk::Writer &writer, QStringView value)
             out += "&lt;";
         else if (byte == '>')
             out += "&gt;";
-        else
+        else if (!forbiddenInXml(static_cast<unsigned char>(byte)))
             out += byte;
     }
 }
@@ -175,6 +186,7 @@ void appendEscaped(QByteArray &out, Gbk::Writer &writer, QStringView value)
 QString cdata(const QString &value)
 {
     QString text = value;
+    text.removeIf([](QChar c) { return forbiddenInXml(c.unicode()); });
     text.replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"));
     return QStringLiteral("<![CDATA[") + text + QStringLiteral("]]>");
 }

@@ -9,7 +9,8 @@ struct SellerValues;
 
 // The tax authority's batch message for motor-vehicle sales invoices (taxML "plxxJdcxsfpMxxx",
 // version SW5001-2005): one invoice packed for the upload, or a whole month for the electronic
-// declaration archive. Both documents are GBK text with CR LF line ends.
+// declaration archive. Both documents are GBK text with CR LF line ends; values are written
+// without the control characters XML 1.0 forbids, so that every XML reader takes them.
 
 // One invoice's message as the upload sends it.
 struct InvoiceTaxML {
