@@ -127,8 +127,9 @@ QStringList elementTexts(const QByteArray &document, const QString &tag)
     return texts;
 }
 
-// Python's zipfile as the second reader: entry names (raw bytes), flags, methods, systems, and the first
-// entry's content with the password, or why it could not be read.
+// Python's zipfile as the second reader: entry names (raw bytes), flags, methods, systems, the header
+// ids of the extra fields, and the first entry's content with the password, or why it could not be
+// read.
 QJsonObject openArchive(const QString &path, const QString &password = QString())
 {
     static const char script[] = R"(
@@ -140,6 +141,13 @@ with zipfile.ZipFile(sys.argv[1]) as z:
     result["flags"] = [i.flag_bits for i in infos]
     result["methods"] = [i.compress_type for i in infos]
     result["systems"] = [i.create_system for i in infos]
+    result["extras"] = []
+    for i in infos:
+        ids, at = [], 0
+        while at + 4 <= len(i.extra):
+            ids.append(int.from_bytes(i.extra[at:at + 2], "little"))
+            at += 4 + int.from_bytes(i.extra[at + 2:at + 4], "little")
+        result["extras"].append(ids)
     try:
         result["content"] = z.read(infos[0], pwd=sys.argv[2].encode() if len(sys.argv) > 2 else None).hex()
     except Exception as e:
@@ -297,6 +305,33 @@ private slots:
             QVERIFY(!refused.value(QStringLiteral("error")).toString().isEmpty());
             QVERIFY(content(refused).isEmpty());
         }
+    }
+
+    void monthlyArchiveNamesItsEntryInGbk_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("GBK bytes that are no UTF-8") << SellerName;
+        QTest::newRow("GBK bytes that happen to be UTF-8") << QStringLiteral("某某实业");
+        QTest::newRow("ASCII") << QStringLiteral("ABC Motors");
+    }
+    void monthlyArchiveNamesItsEntryInGbk()
+    {
+        QFETCH(QString, name);
+        TestDatabase db(Backend::SQLite);
+        insertMonth(db.connection());
+        QTemporaryDir folder;
+        const QString path = WriteSBSJArchive(db.connection(), folder.path(), QDate(2008, 3, 1), seller(name));
+
+        const QString base = name + QStringLiteral("(132058100000001-2008-03)");
+        QCOMPARE(path, QDir(folder.path()).filePath(base + QStringLiteral(".zip")));
+        const QJsonObject opened = openArchive(path, QStringLiteral("132058100000001-2008-03"));
+        QCOMPARE(opened.value(QStringLiteral("error")).toString(), QString());
+        // The name's own bytes, unmarked and without a second, Unicode name (extra field 0x7075).
+        QCOMPARE(opened.value(QStringLiteral("names")).toArray(),
+                 QJsonArray{QString::fromLatin1(Gbk::encode(base + QStringLiteral(".xml")).toHex())});
+        QVERIFY2(!(opened.value(QStringLiteral("flags")).toArray().at(0).toInt() & 0x800), "entry name marked UTF-8");
+        QVERIFY(!opened.value(QStringLiteral("extras")).toArray().at(0).toArray().contains(0x7075));
+        QCOMPARE(content(opened), golden("sbsj-2008-03.xml"));
     }
 
     void monthlyValuesAreEscaped_data()

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <QtEndian>
 
 #include "config/AppError.h"
 #include "config/Encodings.h"
@@ -210,6 +211,37 @@ struct ZipDiscard {
     void operator()(zip_t *archive) const { zip_discard(archive); }
 };
 
+// Clears the UTF-8 flag (general-purpose bit 11) of every entry, in its central directory record
+// and its local header: libzip sets it on any name that reads as UTF-8, whatever the flags of
+// zip_file_add say. The archive is libzip's own, without a comment and not ZIP64.
+void unmarkUtf8Names(QByteArray &archive)
+{
+    constexpr quint16 Utf8Name = 0x0800;
+    constexpr qsizetype EndSize = 22;
+    constexpr qsizetype CentralSize = 46;
+    constexpr qsizetype LocalSize = 30;
+    auto *bytes = reinterpret_cast<uchar *>(archive.data());
+    const auto unmark = [&](qsizetype flagsAt) {
+        qToLittleEndian<quint16>(qFromLittleEndian<quint16>(bytes + flagsAt) & ~Utf8Name, bytes + flagsAt);
+    };
+    const qsizetype end = archive.size() - EndSize;
+    if (end < 0 || !archive.mid(end).startsWith("PK\x05\x06"))
+        throw AppError(QStringLiteral("生成压缩文件出错：找不到中央目录"));
+    const quint16 entries = qFromLittleEndian<quint16>(bytes + end + 10);
+    qsizetype record = qFromLittleEndian<quint32>(bytes + end + 16);
+    for (quint16 i = 0; i < entries; ++i) {
+        if (record < 0 || record + CentralSize > end || !archive.mid(record).startsWith("PK\x01\x02"))
+            throw AppError(QStringLiteral("生成压缩文件出错：中央目录不完整"));
+        const qsizetype local = qFromLittleEndian<quint32>(bytes + record + 42);
+        if (local + LocalSize > record || !archive.mid(local).startsWith("PK\x03\x04"))
+            throw AppError(QStringLiteral("生成压缩文件出错：找不到文件头"));
+        unmark(record + 8);
+        unmark(local + 6);
+        record += CentralSize + qFromLittleEndian<quint16>(bytes + record + 28)
+            + qFromLittleEndian<quint16>(bytes + record + 30) + qFromLittleEndian<quint16>(bytes + record + 32);
+    }
+}
+
 // A .ZIP archive, built in memory, holding content as its one entry: deflated at level 6 and
 // encrypted with the traditional PKWARE scheme. The name goes in as its GBK bytes, without the
 // UTF-8 mark, as Chinese Windows reads names.
@@ -229,7 +261,9 @@ QByteArray encryptedArchive(const QByteArray &entryName, const QByteArray &conte
     zip_source_t *entry = zip_source_buffer(archive.get(), content.constData(), zip_uint64_t(content.size()), 0);
     if (!entry)
         failZip(archive.get());
-    const zip_int64_t index = zip_file_add(archive.get(), entryName.constData(), entry, ZIP_FL_ENC_CP437);
+    // ZIP_FL_ENC_CP437 refuses a GBK name whose bytes happen to be valid UTF-8 (某某实业); a guess
+    // takes such a name as UTF-8 and marks it so, which unmarkUtf8Names undoes.
+    const zip_int64_t index = zip_file_add(archive.get(), entryName.constData(), entry, ZIP_FL_ENC_GUESS);
     if (index < 0) {
         zip_source_free(entry);
         failZip(archive.get());
@@ -253,6 +287,7 @@ QByteArray encryptedArchive(const QByteArray &entryName, const QByteArray &conte
     zip_source_close(target.get());
     if (read < 0 || zip_uint64_t(read) != stat.size)
         failZip(zip_source_error(target.get()));
+    unmarkUtf8Names(bytes);
     return bytes;
 }
 
