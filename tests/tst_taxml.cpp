@@ -521,22 +521,28 @@ private slots:
     void dialogStaysOpenWithoutAnArchive_data()
     {
         QTest::addColumn<QDate>("month");
-        QTest::addColumn<bool>("chooseFolder");
+        QTest::addColumn<QString>("folder"); // "chosen", "cancelled" or "under a file"
         QTest::addColumn<bool>("breakDatabase");
         QTest::addColumn<int>("asked");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("month refused") << QDate(2026, 7, 1) << true << false << 0
-                                       << QStringList{QStringLiteral("只能生成当前月或以前月的数据！")};
-        QTest::newRow("browser cancelled") << QDate(2008, 3, 1) << false << false << 1 << QStringList{};
-        QTest::newRow("database failure") << QDate(2008, 3, 1) << true << true << 1 << QStringList{};
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("message"); // how the one message starts; empty for none
+        const QString failed = QStringLiteral("生成上报数据失败！原因：");
+        QTest::newRow("month refused") << QDate(2026, 7, 1) << "chosen" << false << 0 << int(MessageKind::Warning)
+                                       << QStringLiteral("只能生成当前月或以前月的数据！");
+        QTest::newRow("browser cancelled") << QDate(2008, 3, 1) << "cancelled" << false << 1 << 0 << QString();
+        QTest::newRow("database failure") << QDate(2008, 3, 1) << "chosen" << true << 1 << int(MessageKind::Error) << failed;
+        // A folder under a regular file cannot be written to, not even by root.
+        QTest::newRow("folder cannot be written") << QDate(2008, 3, 1) << "under a file" << false << 1
+                                                  << int(MessageKind::Error) << failed + QStringLiteral("不能写入文件 ");
     }
     void dialogStaysOpenWithoutAnArchive()
     {
         QFETCH(QDate, month);
-        QFETCH(bool, chooseFolder);
+        QFETCH(QString, folder);
         QFETCH(bool, breakDatabase);
         QFETCH(int, asked);
-        QFETCH(QStringList, messages);
+        QFETCH(int, kind);
+        QFETCH(QString, message);
         TestDatabase db(Backend::SQLite);
         insertMonth(db.connection());
         if (breakDatabase)
@@ -544,9 +550,15 @@ private slots:
         Seller() = seller();
         RecordingMessageBoxes boxes;
         ScopedMessageBoxes scope(boxes);
-        QTemporaryDir folder;
+        QTemporaryDir chosen;
+        QTemporaryDir elsewhere;
+        const QString file = elsewhere.filePath(QStringLiteral("file"));
+        writeFileBytes(file, "x");
         ScriptedBrowser browser;
-        browser.answer = chooseFolder ? folder.path() : QString();
+        if (folder == QLatin1String("chosen"))
+            browser.answer = chosen.path();
+        else if (folder == QLatin1String("under a file"))
+            browser.answer = file + QStringLiteral("/out");
         const FixedClock clock(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
         TfrmSBSJ dialog(db.connection(), &browser, clock);
         dialog.MonthPicker()->setDate(month);
@@ -554,11 +566,14 @@ private slots:
         dialog.OkButton()->click();
 
         QCOMPARE(browser.titles.size(), asked);
-        QStringList shown;
-        for (const auto &box : boxes.shown)
-            shown << box.text;
-        QCOMPARE(shown, messages);
-        QVERIFY(QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QCOMPARE(boxes.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(int(boxes.shown[0].kind), kind);
+            QVERIFY2(boxes.shown[0].text.startsWith(message), qPrintable(boxes.shown[0].text));
+            QVERIFY(!boxes.shown[0].text.endsWith(QStringLiteral("原因："))); // the reason itself follows
+        }
+        QVERIFY(chosen.isValid() && QDir(chosen.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QCOMPARE(readFileBytes(file), QByteArray("x"));
         QVERIFY(!dialog.Done());
         QVERIFY(!dialog.close());
         dialog.reject();
