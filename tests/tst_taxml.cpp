@@ -307,6 +307,25 @@ private slots:
         }
     }
 
+    void archiveBaseName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("base");
+        // The program's one trimming rule: characters of code 32 or less, nothing else.
+        QTest::newRow("blanks around") << " ABC " << "ABC(N-2008-03)";
+        QTest::newRow("tab and line break around") << "\tABC\r\n" << "ABC(N-2008-03)";
+        QTest::newRow("control at the end") << "ABC\x01" << "ABC(N-2008-03)";
+        QTest::newRow("blank inside stays") << "A B" << "A B(N-2008-03)";
+        QTest::newRow("ideographic space stays") << "ABC\u3000" << "ABC\u3000(N-2008-03)";
+        QTest::newRow("no-break space stays") << "\u00A0ABC" << "\u00A0ABC(N-2008-03)";
+    }
+    void archiveBaseName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, base);
+        QCOMPARE(SBSJBaseName(name, QStringLiteral("N"), QStringLiteral("2008-03")), base);
+    }
+
     void monthlyArchiveNamesItsEntryInGbk_data()
     {
         QTest::addColumn<QString>("name");

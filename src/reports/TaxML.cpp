@@ -326,7 +326,7 @@ bool SBSJMonthAllowed(const QDate &chosen, const QDate &today)
 
 QString SBSJBaseName(const QString &sellerName, const QString &sellerTaxNo, const QString &month)
 {
-    return sellerName.trimmed() + QLatin1Char('(') + sellerTaxNo + QLatin1Char('-') + month + QLatin1Char(')');
+    return TUtil::TrimControls(sellerName).toString() + QLatin1Char('(') + sellerTaxNo + QLatin1Char('-') + month + QLatin1Char(')');
 }
 
 QByteArray MakeSBSJDocument(TJdcConnection &connection, const QString &month)
