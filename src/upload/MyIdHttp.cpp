@@ -190,8 +190,10 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
     Reply reply;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     const QByteArray address = Gbk::encode(url);
-    // Settings key [NetConfig] CAFile: a PEM file of one more authority to trust for HTTPS
-    // (a tax office's own CA). The system's authorities stay trusted through curl's CA path.
+    // Settings key [NetConfig] CAFile: a PEM file of authorities to trust for HTTPS (a tax
+    // office's own CA), in place of curl's CA bundle. With OpenSSL the system's authorities stay
+    // trusted through curl's CA directory (/etc/ssl/certs on Debian); with Windows' Schannel, or
+    // a curl without a CA directory, the file is all that is trusted.
     const QByteArray caFile = QFile::encodeName(Ini::ReadString(QStringLiteral("NetConfig"),
                                                                 QStringLiteral("CAFile"), QString()));
 
