@@ -212,8 +212,8 @@ struct ZipDiscard {
 };
 
 // Clears the UTF-8 flag (general-purpose bit 11) of every entry, in its central directory record
-// and its local header: libzip sets it on any name that reads as UTF-8, whatever the flags of
-// zip_file_add say. The archive is libzip's own, without a comment and not ZIP64.
+// and its local header: libzip sets it on every name it takes that reads as UTF-8, whichever
+// ZIP_FL_ENC_* flag it is given. The archive is libzip's own, without a comment and not ZIP64.
 void unmarkUtf8Names(QByteArray &archive)
 {
     constexpr quint16 Utf8Name = 0x0800;
@@ -326,7 +326,8 @@ bool SBSJMonthAllowed(const QDate &chosen, const QDate &today)
 
 QString SBSJBaseName(const QString &sellerName, const QString &sellerTaxNo, const QString &month)
 {
-    return TUtil::TrimControls(sellerName).toString() + QLatin1Char('(') + sellerTaxNo + QLatin1Char('-') + month + QLatin1Char(')');
+    return TUtil::TrimControls(sellerName).toString() + QLatin1Char('(') + sellerTaxNo + QLatin1Char('-') + month
+        + QLatin1Char(')');
 }
 
 QByteArray MakeSBSJDocument(TJdcConnection &connection, const QString &month)

@@ -83,6 +83,7 @@ QString curlFailure(CURLcode code, const char *errorBuffer)
     return text;
 }
 
+// The part of the URL as curl reads it; empty when curl cannot.
 QByteArray urlPart(const char *url, CURLUPart part)
 {
     CURLU *parsed = curl_url();
