@@ -2,7 +2,7 @@
 # Starts the stand-in tax server on 127.0.0.1 (port 8080, or PORT) for the online declaration
 # demo: the upload password is the demo seller's taxpayer number, which is also the program's
 # password until one is set. Builds it first when needed; extra arguments go to the server
-# (--refuse MESSAGE, --delay-ms N, --status N, --reply MODE, --redirect; see
+# (--refuse MESSAGE, --delay-ms N, --status N, --reply MODE, --redirect, --location URL; see
 # tests/fixtures/TaxServer.cpp). Stops with Ctrl+C.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -11,22 +11,27 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("gbk");
-        QTest::newRow("ascii") << QStringLiteral("abc^123") << QByteArray("abc^123");
-        QTest::newRow("chinese") << QStringLiteral("宋体") << QByteArray("\xCB\xCE\xCC\xE5");
-        QTest::newRow("full-width punctuation") << QStringLiteral("！") << QByteArray("\xA3\xA1");
-        QTest::newRow("emoji becomes one ?") << QStringLiteral("a\U0001F600b") << QByteArray("a?b");
-        QTest::newRow("thai becomes ?") << QStringLiteral("\u0E01") << QByteArray("?");
-        QTest::newRow("lone surrogate at the end") << QString(QChar(0xD800)) << QByteArray("?");
-        QTest::newRow("lone surrogate inside") << QStringLiteral("a") + QChar(0xDC00) + QStringLiteral("b") << QByteArray("a?b");
-        QTest::newRow("empty") << QString() << QByteArray();
+        QTest::addColumn<bool>("held"); // comes back from GBK as it went in
+        QTest::newRow("ascii") << QStringLiteral("abc^123") << QByteArray("abc^123") << true;
+        QTest::newRow("question mark stays itself") << QStringLiteral("a?b") << QByteArray("a?b") << true;
+        QTest::newRow("chinese") << QStringLiteral("宋体") << QByteArray("\xCB\xCE\xCC\xE5") << true;
+        QTest::newRow("full-width punctuation") << QStringLiteral("！") << QByteArray("\xA3\xA1") << true;
+        QTest::newRow("emoji becomes one ?") << QStringLiteral("a\U0001F600b") << QByteArray("a?b") << false;
+        QTest::newRow("thai becomes ?") << QStringLiteral("\u0E01") << QByteArray("?") << false;
+        QTest::newRow("lone surrogate at the end") << QString(QChar(0xD800)) << QByteArray("?") << false;
+        QTest::newRow("lone surrogate inside") << QStringLiteral("a") + QChar(0xDC00) + QStringLiteral("b") << QByteArray("a?b")
+                                               << false;
+        QTest::newRow("empty") << QString() << QByteArray() << true;
     }
 
     void encode()
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, gbk);
+        QFETCH(bool, held);
         QCOMPARE(Gbk::encode(text), gbk);
         QCOMPARE(Gbk::byteLength(text), gbk.size());
+        QCOMPARE(Gbk::holds(text), held);
     }
 
     // One buffer written piece by piece holds what encoding each piece alone gives, including a

@@ -253,6 +253,93 @@ private slots:
         QCOMPARE(server.requests().size(), received ? 1 : 0);
     }
 
+    void headerNamesKeepTheirCaseOverTls()
+    {
+        // HTTP/2 would write every header name in lower case; the server offers it.
+        m_settings->write("[NetConfig]\r\nCAFile=" + QFile::encodeName(certificate("ca.pem")) + "\r\n");
+        TaxServer server({QStringLiteral("--tls"), certificate("server.pem"), certificate("server.key"),
+                          QStringLiteral("--offer-h2")});
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+
+        TMyIdHttp http;
+        const bool received = http.Execute(server.url(QStringLiteral("/upload?refuse=busy"), QStringLiteral("https")),
+                                           {QStringLiteral("NSRSBH=1"), QStringLiteral("Record_NUM=1")});
+        const QList<LoggedRequest> requests = server.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].negotiated, QByteArray("http/1.1"));
+        QCOMPARE(requests[0].version, QByteArray("HTTP/1.1"));
+        QVERIFY(requests[0].head.contains("\r\nRecord_NUM: 1\r\n"));
+        QVERIFY(received);
+        QCOMPARE(http.ResultValue, QStringLiteral("3"));
+    }
+
+    void redirects_data()
+    {
+        QTest::addColumn<QString>("fromScheme");
+        QTest::addColumn<QString>("fromHost");
+        QTest::addColumn<QString>("toScheme");
+        QTest::addColumn<QString>("toHost");
+        QTest::addColumn<QString>("refusal"); // empty when the redirect is followed; %1 is its address
+
+        const QString otherHost = QStringLiteral("服务器要求转向另一主机的地址 %1，未转向");
+        const QString downgrade = QStringLiteral("服务器要求由 https 转向 http 地址 %1，未转向");
+        QTest::newRow("same host") << "http" << "127.0.0.1" << "http" << "127.0.0.1" << QString();
+        QTest::newRow("same host in other letter case") << "http" << "localhost" << "http" << "LocalHost" << QString();
+        QTest::newRow("same host, http to https") << "http" << "127.0.0.1" << "https" << "127.0.0.1" << QString();
+        QTest::newRow("same host, https to https") << "https" << "127.0.0.1" << "https" << "127.0.0.1" << QString();
+        QTest::newRow("another host name") << "http" << "127.0.0.1" << "http" << "localhost" << otherHost;
+        QTest::newRow("another host name over https") << "https" << "127.0.0.1" << "https" << "localhost" << otherHost;
+        QTest::newRow("same host, https to http") << "https" << "127.0.0.1" << "http" << "127.0.0.1" << downgrade;
+    }
+
+    void redirects()
+    {
+        QFETCH(QString, fromScheme);
+        QFETCH(QString, fromHost);
+        QFETCH(QString, toScheme);
+        QFETCH(QString, toHost);
+        QFETCH(QString, refusal);
+        m_settings->write("[NetConfig]\r\nCAFile=" + QFile::encodeName(certificate("ca.pem")) + "\r\n");
+        const QStringList tls{QStringLiteral("--tls"), certificate("server.pem"), certificate("server.key")};
+        TaxServer first(fromScheme == QLatin1String("https") ? tls : QStringList());
+        TaxServer second(toScheme == QLatin1String("https") ? tls : QStringList());
+        QVERIFY2(first.port() > 0 && second.port() > 0, qPrintable(first.failure() + second.failure()));
+
+        const QString target = QStringLiteral("%1://%2:%3/upload?refuse=moved").arg(toScheme, toHost).arg(second.port());
+        const QString start = QStringLiteral("%1://%2:%3/upload?location=%4")
+                                  .arg(fromScheme, fromHost)
+                                  .arg(first.port())
+                                  .arg(QString::fromLatin1(QUrl::toPercentEncoding(target)));
+        TMyIdHttp http;
+        const bool received = http.Execute(start, {QStringLiteral("NSRSBH=1"), QStringLiteral("PASSWORD=123456"),
+                                                   QStringLiteral("RZDATA=secret")});
+        QCOMPARE(first.requests().size(), 1);
+        const QList<LoggedRequest> followed = second.requests();
+        if (refusal.isEmpty()) {
+            QVERIFY(received);
+            QCOMPARE(http.ResultValue, QStringLiteral("3"));
+            QCOMPARE(followed.size(), 1);
+            QVERIFY(followed[0].head.contains("\r\nPASSWORD: 123456\r\n"));
+        } else {
+            // The password and the buyers' identity numbers go nowhere but to the host named.
+            QVERIFY(!received);
+            QCOMPARE(http.ResultValue, QStringLiteral("1"));
+            QCOMPARE(http.ResultMessage, FailurePrefix + refusal.arg(target));
+            QCOMPARE(followed.size(), 0);
+        }
+    }
+
+    void redirectLoopEnds()
+    {
+        TaxServer server({QStringLiteral("--location"), QStringLiteral("/upload")}); // every request, itself
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+        TMyIdHttp http;
+        QVERIFY(!http.Execute(server.url(QStringLiteral("/upload")), {}));
+        QCOMPARE(http.ResultValue, QStringLiteral("1"));
+        QCOMPARE(http.ResultMessage, FailurePrefix + QStringLiteral("Number of redirects hit maximum amount"));
+        QCOMPARE(server.requests().size(), 31);
+    }
+
     void lineBreakKeepsTheExchangeFromGoingOut_data()
     {
         QTest::addColumn<QString>("field");

@@ -36,6 +36,9 @@ private slots:
         QTest::newRow("keys before any section") << QByteArray("A=1\n[Other]\n") << "Other" << "A" << none;
         QTest::newRow("garbage lines ignored") << QByteArray("garbage\n[Other]\nnot a pair\n;A=0\nA=1\n") << "Other" << "A" << "1";
         QTest::newRow("section with comment") << QByteArray("[Other] ; folders\nA=1\n") << "Other" << "A" << "1";
+        QTest::newRow("comment on its own line") << QByteArray("[Other]\n; seconds\nA=1\n") << "Other" << "A" << "1";
+        QTest::newRow("text after a value is the value") << QByteArray("[Other]\nA=1   ; seconds\n") << "Other" << "A"
+                                                         << "1   ; seconds";
         QTest::newRow("unclosed section") << QByteArray("[Other\nA=1\n") << "Other" << "A" << "1";
         QTest::newRow("gbk value") << gbk(QStringLiteral("[Other]\r\nReportPath=D:\\报表\\\r\n")) << "Other" << "ReportPath" << "D:\\报表\\";
         QTest::newRow("gbk section and key") << gbk(QStringLiteral("[打印]\r\n模板=甲\r\n")) << "打印" << "模板" << "甲";
@@ -250,6 +253,33 @@ private slots:
         const QString path = settings.folder() + QStringLiteral("/missing/Kerrowvantis.ini");
         QVERIFY_THROWS_EXCEPTION(EIniFileError, TAppIniFile(path).WriteString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("1")));
         QVERIFY(!QFile::exists(path));
+    }
+
+    // The README's example of the barcode library's section, read as the program reads it: every
+    // value a number, nothing of a comment in it.
+    void readmeExampleHoldsItsValues()
+    {
+        const QByteArray readme = readFileBytes(QStringLiteral(README_PATH));
+        const qsizetype start = readme.indexOf("```\n[PDF417]\n");
+        QVERIFY(start >= 0);
+        const qsizetype end = readme.indexOf("```", start + 3);
+        QVERIFY(end > start);
+        const QByteArray example = readme.mid(start + 4, end - start - 4);
+        TempSettings settings;
+        settings.write(example);
+        int keys = 0;
+        for (const QByteArray &line : example.split('\n')) {
+            const qsizetype equals = line.indexOf('=');
+            if (equals < 0)
+                continue;
+            const QString key = QString::fromLatin1(line.left(equals).trimmed());
+            const QString value = TAppIniFile().ReadString(QStringLiteral("PDF417"), key, QString());
+            bool isNumber = false;
+            value.toDouble(&isNumber);
+            QVERIFY2(isNumber, qPrintable(key + QStringLiteral(" reads as \"") + value + QLatin1Char('"')));
+            ++keys;
+        }
+        QCOMPARE(keys, 4);
     }
 
     void oneCallAccessUsesTheProgramFile()

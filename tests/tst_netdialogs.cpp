@@ -371,6 +371,14 @@ private slots:
         QTest::newRow("five characters") << "12345" << "12345" << "" << "" << tooShort;
         QTest::newRow("two Chinese characters and a digit are five bytes") << "密码1" << "密码1" << "" << "" << tooShort;
         QTest::newRow("confirmation differs") << "123456" << "123457" << "" << "" << differs;
+        // The next start trims the stored password: the server would hold one the program no longer sends.
+        const QString ends = QStringLiteral("新密码首尾不能是空格或控制字符！");
+        QTest::newRow("blank at the end") << "abcdef " << "abcdef " << "" << "" << ends;
+        QTest::newRow("blank at the start") << " abcdef" << " abcdef" << "" << "" << ends;
+        QTest::newRow("tab at the end") << "abcdef\t" << "abcdef\t" << "" << "" << ends;
+        const QString notGbk = QStringLiteral("新密码不能含有GBK编码以外的字符！");
+        QTest::newRow("emoji") << "abc\U0001F600123" << "abc\U0001F600123" << "" << "" << notGbk;
+        QTest::newRow("hangul") << "密码\uD55C123" << "密码\uD55C123" << "" << "" << notGbk;
         QTest::newRow("server refuses") << "new12345" << "new12345" << "2" << "原密码错误" << refused + "原密码错误";
         QTest::newRow("server unreachable") << "new12345" << "new12345" << "1" << unreachable << refused + unreachable;
         QTest::newRow("blank before the 0") << "new12345" << "new12345" << " 0" << "" << refused;
@@ -412,6 +420,8 @@ private slots:
         QTest::newRow("six ASCII characters") << "" << "abc123";
         QTest::newRow("three Chinese characters are six bytes") << "" << "密码甲";
         QTest::newRow("current password typed") << "tax999" << "abcdef12";
+        QTest::newRow("blank inside") << "" << "abc def";
+        QTest::newRow("question mark") << "" << "abc?def";
     }
 
     void passwordChangeAcceptedByTheServer()

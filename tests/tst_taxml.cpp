@@ -10,6 +10,8 @@
 #include "reports/FrmSBSJ.h"
 #include "reports/TaxML.h"
 
+#include <libxml/parser.h>
+#include <libxml/tree.h>
 
 #include <QDateEdit>
 #include <QDir>
@@ -22,7 +24,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
 
 namespace {
 
@@ -95,24 +96,40 @@ QByteArray unpacked(const InvoiceTaxML &message)
     return Gunzip(QByteArray::fromBase64(message.packed.toLatin1(), QByteArray::AbortOnBase64DecodingErrors));
 }
 
-// The texts of every element named tag; fails the test when the document is not well-formed.
-QStringList elementTexts(const QByteArray &gbkDocument, const QString &tag)
+void collectTexts(xmlNode *node, const QByteArray &tag, QStringList &texts)
 {
-    QString text = Gbk::decode(gbkDocument);
-    text.remove(0, text.indexOf(QLatin1String("?>")) + 2); // the reader would insist on its own encoding
-    QXmlStreamReader reader(text);
-    QStringList texts;
-    while (!reader.atEnd()) {
-        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == tag)
-            texts << reader.readElementText();
+    for (; node; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE)
+            continue;
+        if (tag == reinterpret_cast<const char *>(node->name)) {
+            xmlChar *content = xmlNodeGetContent(node);
+            texts << QString::fromUtf8(reinterpret_cast<const char *>(content));
+            xmlFree(content);
+        }
+        collectTexts(node->children, tag, texts);
     }
-    if (reader.hasError())
-        return {QStringLiteral("malformed: ") + reader.errorString()};
+}
+
+// The texts of every element named tag, as libxml2 reads the document in the encoding it
+// declares; a document it refuses gives the one text "malformed: " and its reason.
+QStringList elementTexts(const QByteArray &document, const QString &tag)
+{
+    xmlResetLastError();
+    xmlDoc *doc = xmlReadMemory(document.constData(), int(document.size()), nullptr, nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    if (!doc) {
+        const xmlError *error = xmlGetLastError();
+        return {QStringLiteral("malformed: ") + QString::fromUtf8(error ? error->message : "").trimmed()};
+    }
+    QStringList texts;
+    collectTexts(xmlDocGetRootElement(doc), tag.toUtf8(), texts);
+    xmlFreeDoc(doc);
     return texts;
 }
 
-// Python's zipfile as the second reader: entry names (raw bytes), flags, methods, systems, and the first
-// entry's content with the password, or why it could not be read.
+// Python's zipfile as the second reader: entry names (raw bytes), flags, methods, systems, the header
+// ids of the extra fields, and the first entry's content with the password, or why it could not be
+// read.
 QJsonObject openArchive(const QString &path, const QString &password = QString())
 {
     static const char script[] = R"(
@@ -124,6 +141,13 @@ with zipfile.ZipFile(sys.argv[1]) as z:
     result["flags"] = [i.flag_bits for i in infos]
     result["methods"] = [i.compress_type for i in infos]
     result["systems"] = [i.create_system for i in infos]
+    result["extras"] = []
+    for i in infos:
+        ids, at = [], 0
+        while at + 4 <= len(i.extra):
+            ids.append(int.from_bytes(i.extra[at:at + 2], "little"))
+            at += 4 + int.from_bytes(i.extra[at + 2:at + 4], "little")
+        result["extras"].append(ids)
     try:
         result["content"] = z.read(infos[0], pwd=sys.argv[2].encode() if len(sys.argv) > 2 else None).hex()
     except Exception as e:
@@ -283,6 +307,52 @@ private slots:
         }
     }
 
+    void archiveBaseName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("base");
+        // The program's one trimming rule: characters of code 32 or less, nothing else.
+        QTest::newRow("blanks around") << " ABC " << "ABC(N-2008-03)";
+        QTest::newRow("tab and line break around") << "\tABC\r\n" << "ABC(N-2008-03)";
+        QTest::newRow("control at the end") << "ABC\x01" << "ABC(N-2008-03)";
+        QTest::newRow("blank inside stays") << "A B" << "A B(N-2008-03)";
+        QTest::newRow("ideographic space stays") << "ABC\u3000" << "ABC\u3000(N-2008-03)";
+        QTest::newRow("no-break space stays") << "\u00A0ABC" << "\u00A0ABC(N-2008-03)";
+    }
+    void archiveBaseName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, base);
+        QCOMPARE(SBSJBaseName(name, QStringLiteral("N"), QStringLiteral("2008-03")), base);
+    }
+
+    void monthlyArchiveNamesItsEntryInGbk_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("GBK bytes that are no UTF-8") << SellerName;
+        QTest::newRow("GBK bytes that happen to be UTF-8") << QStringLiteral("某某实业");
+        QTest::newRow("ASCII") << QStringLiteral("ABC Motors");
+    }
+    void monthlyArchiveNamesItsEntryInGbk()
+    {
+        QFETCH(QString, name);
+        TestDatabase db(Backend::SQLite);
+        insertMonth(db.connection());
+        QTemporaryDir folder;
+        const QString path = WriteSBSJArchive(db.connection(), folder.path(), QDate(2008, 3, 1), seller(name));
+
+        const QString base = name + QStringLiteral("(132058100000001-2008-03)");
+        QCOMPARE(path, QDir(folder.path()).filePath(base + QStringLiteral(".zip")));
+        const QJsonObject opened = openArchive(path, QStringLiteral("132058100000001-2008-03"));
+        QCOMPARE(opened.value(QStringLiteral("error")).toString(), QString());
+        // The name's own bytes, unmarked and without a second, Unicode name (extra field 0x7075).
+        QCOMPARE(opened.value(QStringLiteral("names")).toArray(),
+                 QJsonArray{QString::fromLatin1(Gbk::encode(base + QStringLiteral(".xml")).toHex())});
+        QVERIFY2(!(opened.value(QStringLiteral("flags")).toArray().at(0).toInt() & 0x800), "entry name marked UTF-8");
+        QVERIFY(!opened.value(QStringLiteral("extras")).toArray().at(0).toArray().contains(0x7075));
+        QCOMPARE(content(opened), golden("sbsj-2008-03.xml"));
+    }
+
     void monthlyValuesAreEscaped_data()
     {
         QTest::addColumn<Backend>("backend");
@@ -311,6 +381,42 @@ private slots:
         QVERIFY(document.contains(Gbk::encode(QStringLiteral("<ghdw>") + written + QStringLiteral("</ghdw> \r\n"))));
         QCOMPARE(elementTexts(document, QStringLiteral("ghdw")), QStringList{value});
         QCOMPARE(elementTexts(document, QStringLiteral("nsrdz")), QStringList{value + QLatin1Char(' ')});
+    }
+
+    void controlCharactersAreLeftOut_data()
+    {
+        QTest::addColumn<Backend>("backend");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("read");
+        for (const Backend backend : {Backend::SQLite, Backend::PostgreSQL}) {
+            const QByteArray b = BackendName(backend).toLatin1();
+            QTest::newRow(b + " controls XML forbids") << backend << "甲\x01乙\x08丙\x0B丁\x0C戊\x0E己\x1F庚" << "甲乙丙丁戊己庚";
+            QTest::newRow(b + " only a control") << backend << "\x02" << "";
+            QTest::newRow(b + " tab and line feed stay") << backend << "甲\t乙\n丙" << "甲\t乙\n丙";
+        }
+    }
+    void controlCharactersAreLeftOut()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(QString, value);
+        QFETCH(QString, read);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        EnsureBuyerTable(db.connection());
+        DemoInvoice invoice = invoiceA();
+        invoice.ghdw = value;
+        InsertInvoice(db.connection(), invoice);
+        InsertBuyerDetails(db.connection(), invoice.jdhm, invoice.jddm, {QString(), QString(), QString(), value, QString()});
+
+        const InvoiceTaxML message = MakeInvoiceTaxML(db.connection(), invoice.jddm, invoice.jdhm);
+        const QByteArray record = unpacked(message);
+        QCOMPARE(message.length, record.size());
+        QCOMPARE(elementTexts(record, QStringLiteral("ghdw")), QStringList{read});
+        QCOMPARE(elementTexts(record, QStringLiteral("nsrdz")), QStringList{read});
+
+        const QByteArray month = MakeSBSJDocument(db.connection(), QStringLiteral("2008-03"));
+        QCOMPARE(elementTexts(month, QStringLiteral("ghdw")), QStringList{read});
+        QCOMPARE(elementTexts(month, QStringLiteral("nsrdz")), QStringList{read + QLatin1Char(' ')});
     }
 
     void failedRunKeepsTheEarlierArchive_data() { AddBackendRows(); }
@@ -434,22 +540,28 @@ private slots:
     void dialogStaysOpenWithoutAnArchive_data()
     {
         QTest::addColumn<QDate>("month");
-        QTest::addColumn<bool>("chooseFolder");
+        QTest::addColumn<QString>("folder"); // "chosen", "cancelled" or "under a file"
         QTest::addColumn<bool>("breakDatabase");
         QTest::addColumn<int>("asked");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("month refused") << QDate(2026, 7, 1) << true << false << 0
-                                       << QStringList{QStringLiteral("只能生成当前月或以前月的数据！")};
-        QTest::newRow("browser cancelled") << QDate(2008, 3, 1) << false << false << 1 << QStringList{};
-        QTest::newRow("database failure") << QDate(2008, 3, 1) << true << true << 1 << QStringList{};
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("message"); // how the one message starts; empty for none
+        const QString failed = QStringLiteral("生成上报数据失败！原因：");
+        QTest::newRow("month refused") << QDate(2026, 7, 1) << "chosen" << false << 0 << int(MessageKind::Warning)
+                                       << QStringLiteral("只能生成当前月或以前月的数据！");
+        QTest::newRow("browser cancelled") << QDate(2008, 3, 1) << "cancelled" << false << 1 << 0 << QString();
+        QTest::newRow("database failure") << QDate(2008, 3, 1) << "chosen" << true << 1 << int(MessageKind::Error) << failed;
+        // A folder under a regular file cannot be written to, not even by root.
+        QTest::newRow("folder cannot be written") << QDate(2008, 3, 1) << "under a file" << false << 1
+                                                  << int(MessageKind::Error) << failed + QStringLiteral("不能写入文件 ");
     }
     void dialogStaysOpenWithoutAnArchive()
     {
         QFETCH(QDate, month);
-        QFETCH(bool, chooseFolder);
+        QFETCH(QString, folder);
         QFETCH(bool, breakDatabase);
         QFETCH(int, asked);
-        QFETCH(QStringList, messages);
+        QFETCH(int, kind);
+        QFETCH(QString, message);
         TestDatabase db(Backend::SQLite);
         insertMonth(db.connection());
         if (breakDatabase)
@@ -457,9 +569,15 @@ private slots:
         Seller() = seller();
         RecordingMessageBoxes boxes;
         ScopedMessageBoxes scope(boxes);
-        QTemporaryDir folder;
+        QTemporaryDir chosen;
+        QTemporaryDir elsewhere;
+        const QString file = elsewhere.filePath(QStringLiteral("file"));
+        writeFileBytes(file, "x");
         ScriptedBrowser browser;
-        browser.answer = chooseFolder ? folder.path() : QString();
+        if (folder == QLatin1String("chosen"))
+            browser.answer = chosen.path();
+        else if (folder == QLatin1String("under a file"))
+            browser.answer = file + QStringLiteral("/out");
         const FixedClock clock(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
         TfrmSBSJ dialog(db.connection(), &browser, clock);
         dialog.MonthPicker()->setDate(month);
@@ -467,11 +585,14 @@ private slots:
         dialog.OkButton()->click();
 
         QCOMPARE(browser.titles.size(), asked);
-        QStringList shown;
-        for (const auto &box : boxes.shown)
-            shown << box.text;
-        QCOMPARE(shown, messages);
-        QVERIFY(QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QCOMPARE(boxes.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(int(boxes.shown[0].kind), kind);
+            QVERIFY2(boxes.shown[0].text.startsWith(message), qPrintable(boxes.shown[0].text));
+            QVERIFY(!boxes.shown[0].text.endsWith(QStringLiteral("原因："))); // the reason itself follows
+        }
+        QVERIFY(chosen.isValid() && QDir(chosen.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QCOMPARE(readFileBytes(file), QByteArray("x"));
         QVERIFY(!dialog.Done());
         QVERIFY(!dialog.close());
         dialog.reject();

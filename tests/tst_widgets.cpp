@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
@@ -120,6 +121,46 @@ private slots:
         });
         ShowError(QStringLiteral("打印失败"));
         QCOMPARE(seen, QStringLiteral("Error:打印失败"));
+    }
+
+    void boxesShowTheirTextAsPlainText_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("error") << int(MessageKind::Error);
+        QTest::newRow("information") << int(MessageKind::Information);
+        QTest::newRow("warning") << int(MessageKind::Warning);
+        QTest::newRow("question") << int(MessageKind::Question);
+    }
+
+    void boxesShowTheirTextAsPlainText()
+    {
+        QFETCH(int, kind);
+        // A server's ResultMessage that looks like markup is shown as the characters it is.
+        const QString text = QStringLiteral("上传失败：原因：<b>x</b>");
+        WidgetMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        Qt::TextFormat format = Qt::AutoText;
+        QString shown;
+        int width = 0;
+        int needed = 0;
+        whenModal([&](QWidget *widget) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            QVERIFY(box);
+            auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label);
+            format = label->textFormat();
+            shown = label->text();
+            width = label->sizeHint().width();
+            needed = label->fontMetrics().horizontalAdvance(text);
+            box->close();
+        });
+        if (MessageKind(kind) == MessageKind::Question)
+            AskYesNo(text);
+        else
+            boxes.show(MessageKind(kind), text);
+        QCOMPARE(shown, text);
+        QVERIFY2(width >= needed, qPrintable(QStringLiteral("drawn %1 wide, the text needs %2").arg(width).arg(needed)));
+        QCOMPARE(format, Qt::PlainText);
     }
 
     void recorderAnswersFromItsScript()

@@ -45,6 +45,11 @@ QByteArray encode(const QString &text)
     return encoder.encode(withoutLoneSurrogates(text));
 }
 
+bool holds(const QString &text)
+{
+    return decode(encode(text)) == text;
+}
+
 Writer::Writer()
     : m_encoder(CodecName)
 {

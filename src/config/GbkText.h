@@ -14,6 +14,9 @@ QByteArray encode(const QString &text);
 // Text of GBK bytes; byte sequences that are not GBK become U+FFFD.
 QString decode(const QByteArray &bytes);
 
+// True when every character of the text comes back from GBK as it went in.
+bool holds(const QString &text);
+
 // Number of bytes the text takes in GBK.
 qsizetype byteLength(const QString &text);
 

@@ -26,6 +26,8 @@ QMessageBox::Icon iconOf(MessageKind kind)
 std::unique_ptr<QMessageBox> WidgetMessageBoxes::create(MessageKind kind, const QString &text)
 {
     auto box = std::make_unique<QMessageBox>(iconOf(kind), MessageTitle(kind), text);
+    // Texts carry the server's ResultMessage and database values: markup in them is text too.
+    box->setTextFormat(Qt::PlainText);
     if (kind == MessageKind::Question) {
         QAbstractButton *yes = box->addButton(QMessageBox::Yes);
         QAbstractButton *no = box->addButton(QMessageBox::No);

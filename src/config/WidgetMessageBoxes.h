@@ -6,7 +6,8 @@
 
 class QMessageBox;
 
-// The real boxes: the platform's standard message dialog with English titles and captions.
+// The real boxes: the platform's standard message dialog with English titles and captions,
+// showing their text as plain text.
 class WidgetMessageBoxes final : public MessageBoxes
 {
 public:

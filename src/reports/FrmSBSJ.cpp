@@ -13,6 +13,7 @@
 
 #include "FolderBrowser.h"
 #include "TaxML.h"
+#include "config/AppError.h"
 #include "config/ErrorDisplay.h"
 #include "config/MessageBoxes.h"
 #include "config/Settings.h"
@@ -75,14 +76,17 @@ bool TfrmSBSJ::MakeSBSJXml()
     const QString folder = m_browser.Browse(QStringLiteral("请选择文件存储路径"), QString());
     if (folder.isEmpty())
         return false;
-    // The operator hears only of success; the reason of a failure goes to the log.
+    // A failure's reason is the operator's to read: a folder that cannot be written, a database
+    // that went away.
     try {
         WriteSBSJArchive(m_connection, folder, m_dtpMonth->date(), Seller());
         return true;
+    } catch (const AppError &error) {
+        ShowError(QStringLiteral("生成上报数据失败！原因：") + error.text());
     } catch (const std::exception &error) {
-        qWarning("生成上报数据失败: %s", error.what());
-        return false;
+        ShowError(QStringLiteral("生成上报数据失败！原因：") + QString::fromUtf8(error.what()));
     }
+    return false;
 }
 
 void TfrmSBSJ::btnOKClick()

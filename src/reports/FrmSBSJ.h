@@ -30,7 +30,8 @@ public:
 
     // False, after a warning, when the chosen month is later than the current one.
     bool CheckSBSJMonth();
-    // False when the folder browser was cancelled or the archive could not be written.
+    // False when the folder browser was cancelled, or, after an error box with the reason, when
+    // the archive could not be written.
     bool MakeSBSJXml();
 
     void done(int result) override;

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <QtEndian>
 
 #include "config/AppError.h"
 #include "config/Encodings.h"
@@ -146,17 +147,28 @@ QString valueText(const OdbcCursor &rows, int column, Value kind)
     return text.toString();
 }
 
-// Appends the value's GBK bytes with "&", "<" and ">" as entities; most values hold none. The
-// second byte of a GBK pair is 0x40 or above, so those three bytes always stand for themselves.
+// The controls XML 1.0 allows in no document, not even as references: every one below the
+// blank except tab, line feed and carriage return. Values are written without them.
+bool forbiddenInXml(char16_t c)
+{
+    return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+}
+
+// Appends the value's GBK bytes with "&", "<" and ">" as entities and without the controls XML
+// forbids; most values hold none of them. The second byte of a GBK pair is 0x40 or above, so
+// those bytes always stand for themselves.
 void appendEscaped(QByteArray &out, Gbk::Writer &writer, QStringView value)
 {
     const qsizetype at = out.size();
     writer.append(out, value);
+    const auto special = [](char c) {
+        return c == '&' || c == '<' || c == '>' || forbiddenInXml(static_cast<unsigned char>(c));
+    };
     const char *end = out.constData() + out.size();
-    const char *special = std::find_if(out.constData() + at, end, [](char c) { return c == '&' || c == '<' || c == '>'; });
-    if (special == end)
+    const char *found = std::find_if(out.constData() + at, end, special);
+    if (found == end)
         return;
-    const qsizetype first = special - out.constData();
+    const qsizetype first = found - out.constData();
     const QByteArray rest = out.mid(first);
     out.truncate(first);
     for (const char byte : rest) {
@@ -166,7 +178,7 @@ void appendEscaped(QByteArray &out, Gbk::Writer &writer, QStringView value)
             out += "&lt;";
         else if (byte == '>')
             out += "&gt;";
-        else
+        else if (!forbiddenInXml(static_cast<unsigned char>(byte)))
             out += byte;
     }
 }
@@ -175,6 +187,7 @@ void appendEscaped(QByteArray &out, Gbk::Writer &writer, QStringView value)
 QString cdata(const QString &value)
 {
     QString text = value;
+    text.removeIf([](QChar c) { return forbiddenInXml(c.unicode()); });
     text.replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"));
     return QStringLiteral("<![CDATA[") + text + QStringLiteral("]]>");
 }
@@ -198,6 +211,37 @@ struct ZipDiscard {
     void operator()(zip_t *archive) const { zip_discard(archive); }
 };
 
+// Clears the UTF-8 flag (general-purpose bit 11) of every entry, in its central directory record
+// and its local header: libzip sets it on every name it takes that reads as UTF-8, whichever
+// ZIP_FL_ENC_* flag it is given. The archive is libzip's own, without a comment and not ZIP64.
+void unmarkUtf8Names(QByteArray &archive)
+{
+    constexpr quint16 Utf8Name = 0x0800;
+    constexpr qsizetype EndSize = 22;
+    constexpr qsizetype CentralSize = 46;
+    constexpr qsizetype LocalSize = 30;
+    auto *bytes = reinterpret_cast<uchar *>(archive.data());
+    const auto unmark = [&](qsizetype flagsAt) {
+        qToLittleEndian<quint16>(qFromLittleEndian<quint16>(bytes + flagsAt) & ~Utf8Name, bytes + flagsAt);
+    };
+    const qsizetype end = archive.size() - EndSize;
+    if (end < 0 || !archive.mid(end).startsWith("PK\x05\x06"))
+        throw AppError(QStringLiteral("生成压缩文件出错：找不到中央目录"));
+    const quint16 entries = qFromLittleEndian<quint16>(bytes + end + 10);
+    qsizetype record = qFromLittleEndian<quint32>(bytes + end + 16);
+    for (quint16 i = 0; i < entries; ++i) {
+        if (record < 0 || record + CentralSize > end || !archive.mid(record).startsWith("PK\x01\x02"))
+            throw AppError(QStringLiteral("生成压缩文件出错：中央目录不完整"));
+        const qsizetype local = qFromLittleEndian<quint32>(bytes + record + 42);
+        if (local + LocalSize > record || !archive.mid(local).startsWith("PK\x03\x04"))
+            throw AppError(QStringLiteral("生成压缩文件出错：找不到文件头"));
+        unmark(record + 8);
+        unmark(local + 6);
+        record += CentralSize + qFromLittleEndian<quint16>(bytes + record + 28)
+            + qFromLittleEndian<quint16>(bytes + record + 30) + qFromLittleEndian<quint16>(bytes + record + 32);
+    }
+}
+
 // A .ZIP archive, built in memory, holding content as its one entry: deflated at level 6 and
 // encrypted with the traditional PKWARE scheme. The name goes in as its GBK bytes, without the
 // UTF-8 mark, as Chinese Windows reads names.
@@ -217,7 +261,9 @@ QByteArray encryptedArchive(const QByteArray &entryName, const QByteArray &conte
     zip_source_t *entry = zip_source_buffer(archive.get(), content.constData(), zip_uint64_t(content.size()), 0);
     if (!entry)
         failZip(archive.get());
-    const zip_int64_t index = zip_file_add(archive.get(), entryName.constData(), entry, ZIP_FL_ENC_CP437);
+    // ZIP_FL_ENC_CP437 refuses a GBK name whose bytes happen to be valid UTF-8 (某某实业); a guess
+    // takes such a name as UTF-8 and marks it so, which unmarkUtf8Names undoes.
+    const zip_int64_t index = zip_file_add(archive.get(), entryName.constData(), entry, ZIP_FL_ENC_GUESS);
     if (index < 0) {
         zip_source_free(entry);
         failZip(archive.get());
@@ -241,6 +287,7 @@ QByteArray encryptedArchive(const QByteArray &entryName, const QByteArray &conte
     zip_source_close(target.get());
     if (read < 0 || zip_uint64_t(read) != stat.size)
         failZip(zip_source_error(target.get()));
+    unmarkUtf8Names(bytes);
     return bytes;
 }
 
@@ -279,7 +326,8 @@ bool SBSJMonthAllowed(const QDate &chosen, const QDate &today)
 
 QString SBSJBaseName(const QString &sellerName, const QString &sellerTaxNo, const QString &month)
 {
-    return sellerName.trimmed() + QLatin1Char('(') + sellerTaxNo + QLatin1Char('-') + month + QLatin1Char(')');
+    return TUtil::TrimControls(sellerName).toString() + QLatin1Char('(') + sellerTaxNo + QLatin1Char('-') + month
+        + QLatin1Char(')');
 }
 
 QByteArray MakeSBSJDocument(TJdcConnection &connection, const QString &month)

@@ -9,7 +9,8 @@ struct SellerValues;
 
 // The tax authority's batch message for motor-vehicle sales invoices (taxML "plxxJdcxsfpMxxx",
 // version SW5001-2005): one invoice packed for the upload, or a whole month for the electronic
-// declaration archive. Both documents are GBK text with CR LF line ends.
+// declaration archive. Both documents are GBK text with CR LF line ends; values are written
+// without the control characters XML 1.0 forbids, so that every XML reader takes them.
 
 // One invoice's message as the upload sends it.
 struct InvoiceTaxML {
@@ -25,7 +26,8 @@ InvoiceTaxML MakeInvoiceTaxML(TJdcConnection &connection, const QString &invoice
 // True when the month of chosen is not later than the month of today.
 bool SBSJMonthAllowed(const QDate &chosen, const QDate &today);
 
-// "name(taxNo-yyyy-mm)", the name trimmed: the archive and its entry take it with ".zip" and ".xml".
+// "name(taxNo-yyyy-mm)", the name without characters of code 32 or less at either end: the
+// archive and its entry take it with ".zip" and ".xml".
 QString SBSJBaseName(const QString &sellerName, const QString &sellerTaxNo, const QString &month);
 
 // The month's document ("yyyy-mm"): every invoice of that month issued or voided with its

@@ -18,6 +18,9 @@ const QString FailurePrefix = QStringLiteral("网络连接失败:,详细信息�
 // Only the head of the reply counts; a longer body is cut here and the rest never read.
 constexpr qsizetype ReplyLimit = 10240;
 
+// curl's own limit since 8.3; older versions follow redirects without end.
+constexpr int MaxRedirects = 30;
+
 int connectTimeoutMs = 10000;
 int totalTimeoutMs = 30000;
 
@@ -78,6 +81,35 @@ QString curlFailure(CURLcode code, const char *errorBuffer)
     if (!detail.isEmpty())
         text += QStringLiteral(" (") + detail + QLatin1Char(')');
     return text;
+}
+
+// The part of the URL as curl reads it; empty when curl cannot.
+QByteArray urlPart(const char *url, CURLUPart part)
+{
+    CURLU *parsed = curl_url();
+    char *text = nullptr;
+    QByteArray result;
+    if (parsed && curl_url_set(parsed, CURLUPART_URL, url, 0) == CURLUE_OK
+        && curl_url_get(parsed, part, &text, 0) == CURLUE_OK)
+        result = text;
+    curl_free(text);
+    curl_url_cleanup(parsed);
+    return result;
+}
+
+// Why a redirect from one address to the next is not followed; empty when it is. The fields
+// carry the password and the buyers' identity numbers: they go to the host the caller named
+// (on any port) and never from TLS to plain text.
+QString redirectRefusal(const char *from, const char *to)
+{
+    const QString target = Gbk::decode(QByteArray(to));
+    if (urlPart(from, CURLUPART_SCHEME).compare("https", Qt::CaseInsensitive) == 0
+        && urlPart(to, CURLUPART_SCHEME).compare("http", Qt::CaseInsensitive) == 0)
+        return QStringLiteral("服务器要求由 https 转向 http 地址 %1，未转向").arg(target);
+    const QByteArray host = urlPart(from, CURLUPART_HOST);
+    if (host.isEmpty() || host.compare(urlPart(to, CURLUPART_HOST), Qt::CaseInsensitive) != 0)
+        return QStringLiteral("服务器要求转向另一主机的地址 %1，未转向").arg(target);
+    return {};
 }
 
 } // namespace
@@ -159,18 +191,22 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
     Reply reply;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     const QByteArray address = Gbk::encode(url);
-    // Settings key [NetConfig] CAFile: a PEM file of one more authority to trust for HTTPS
-    // (a tax office's own CA). The system's authorities stay trusted through curl's CA path.
+    // Settings key [NetConfig] CAFile: a PEM file of authorities to trust for HTTPS (a tax
+    // office's own CA), in place of curl's CA bundle. With OpenSSL the system's authorities stay
+    // trusted through curl's CA directory (/etc/ssl/certs on Debian); with Windows' Schannel, or
+    // a curl without a CA directory, the file is all that is trusted.
     const QByteArray caFile = QFile::encodeName(Ini::ReadString(QStringLiteral("NetConfig"),
                                                                 QStringLiteral("CAFile"), QString()));
 
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(handle, CURLOPT_URL, address.constData());
     curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+    // HTTP/2, which curl offers over TLS, writes every header name in lower case; the server
+    // reads Record_NUM and the other fields by the names as written.
+    curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    // An empty cookie file switches on the in-memory cookie store of this handle alone.
+    // Redirects are followed below, one by one, on this handle. An empty cookie file switches
+    // on the in-memory cookie store of this handle alone, so cookies reach the next address.
     curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
     // Straight to the tax server: proxy variables of the environment are not followed.
     curl_easy_setopt(handle, CURLOPT_PROXY, "");
@@ -185,15 +221,35 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
     if (!caFile.isEmpty())
         curl_easy_setopt(handle, CURLOPT_CAINFO, caFile.constData());
 
-    CURLcode result = curl_easy_perform(handle);
-    if (result == CURLE_WRITE_ERROR && reply.cut)
-        result = CURLE_OK;
-    if (result != CURLE_OK) {
-        Fail(curlFailure(result, errorBuffer));
-        return false;
-    }
     long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    for (int redirects = 0;; ++redirects) {
+        reply = Reply{};
+        CURLcode result = curl_easy_perform(handle);
+        if (result == CURLE_WRITE_ERROR && reply.cut)
+            result = CURLE_OK;
+        if (result != CURLE_OK) {
+            Fail(curlFailure(result, errorBuffer));
+            return false;
+        }
+        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+        const char *next = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_REDIRECT_URL, &next);
+        if (status < 300 || status > 399 || !next)
+            break;
+        if (redirects == MaxRedirects) {
+            Fail(QString::fromUtf8(curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS)));
+            return false;
+        }
+        const char *current = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &current);
+        if (const QString refusal = redirectRefusal(current, next); !refusal.isEmpty()) {
+            Fail(refusal);
+            return false;
+        }
+        // The handle owns next until the URL is set; curl copies what it is given.
+        const QByteArray nextUrl(next);
+        curl_easy_setopt(handle, CURLOPT_URL, nextUrl.constData());
+    }
     if (status < 200 || status > 299) {
         Fail(reply.statusLine.isEmpty() ? QStringLiteral("HTTP %1").arg(status)
                                         : QString::fromLatin1(reply.statusLine));

@@ -18,7 +18,8 @@ public:
     static bool CheckUrl(const QString &url);
 
     // Sends the fields ("NAME=VALUE" lines, in order; empty values are left out) as headers of
-    // one GET to url. True when a reply body was read; false when the exchange failed, with
+    // one GET to url, over HTTP/1.1. Redirects are followed to the same host only, and never from
+    // https to http. True when a reply body was read; false when the exchange failed, with
     // ResultValue "1" and ResultMessage "网络连接失败:,详细信息：" and the reason.
     bool Execute(const QString &url, const QStringList &fields);
 

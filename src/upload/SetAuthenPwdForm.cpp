@@ -14,6 +14,7 @@
 #include "config/GbkText.h"
 #include "config/MessageBoxes.h"
 #include "config/Settings.h"
+#include "config/Util.h"
 #include "upload/MyIdHttp.h"
 #include "upload/SetNetworkForm.h"
 
@@ -93,6 +94,18 @@ void TSetAuthenPwdForm::btnOkClick()
     }
     if (Gbk::encode(newPwd) != Gbk::encode(m_newPwd2->text())) {
         ShowWarning(QStringLiteral("两次输入的新密码不一致！"));
+        m_newPwd->setFocus();
+        return;
+    }
+    // The password is stored as GBK and read back trimmed: one the server took otherwise would
+    // never be sent again, and every upload after the next start would be refused.
+    if (TUtil::TrimControls(newPwd).size() != newPwd.size()) {
+        ShowWarning(QStringLiteral("新密码首尾不能是空格或控制字符！"));
+        m_newPwd->setFocus();
+        return;
+    }
+    if (!Gbk::holds(newPwd)) {
+        ShowWarning(QStringLiteral("新密码不能含有GBK编码以外的字符！"));
         m_newPwd->setFocus();
         return;
     }

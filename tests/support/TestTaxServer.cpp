@@ -44,8 +44,8 @@ QList<LoggedRequest> TaxServer::requests() const
     QList<LoggedRequest> logged;
     for (const QByteArray &line : readFileBytes(logPath()).split('\n')) {
         const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() == 3)
-            logged.append({parts[0], parts[1], QByteArray::fromBase64(parts[2])});
+        if (parts.size() == 5)
+            logged.append({parts[0], parts[1], parts[2], parts[3], QByteArray::fromBase64(parts[4])});
     }
     return logged;
 }

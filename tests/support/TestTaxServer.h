@@ -10,6 +10,8 @@
 struct LoggedRequest {
     QByteArray method;
     QByteArray target;
+    QByteArray version;    // of the request line, "HTTP/1.1"
+    QByteArray negotiated; // the protocol the TLS handshake chose, "-" for none
     QByteArray head;
 };
 
