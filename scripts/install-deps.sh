@@ -14,6 +14,7 @@ packages=(
     libcurl4-openssl-dev openssl
     libzint-dev libzxing-dev poppler-utils
     libbenchmark-dev
+    xvfb xauth x11-utils
     fontconfig fonts-arphic-uming
     gzip
 )

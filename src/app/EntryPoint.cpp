@@ -23,7 +23,7 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 
 int RunEntryPoint(const MainWindowOptions &options)
 {
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Quorvant"));
+    // No application display name: Qt would add it to the title bar of every window and box.
     // The main window is often hidden; closing a dialog then must not end the program.
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
