@@ -1,6 +1,9 @@
+#include "TestDatabase.h"
 #include "TestSupport.h"
 
 #include "app/EntryPoint.h"
+#include "db/JdcConnection.h"
+#include "db/demo/InvoicingSchema.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,17 +42,24 @@ private slots:
     void secondCopyWarnsAndEndsWhileTheFirstRuns()
     {
         // The first copy is the real program, run from a folder of its own so that its
-        // settings file is the test's.
+        // settings file is the test's, on an invoicing database with a seller.
+        TestDatabase db(Backend::SQLite);
+        InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
+                                       QStringLiteral("13205810000"), QStringLiteral("某某税务分局")});
         QTemporaryDir folder;
         for (const QString &file : {ProgramPath, QStringLiteral(BARCODEDLL_PATH)})
             QVERIFY(QFile::copy(file, folder.filePath(QFileInfo(file).fileName())));
+        writeFileBytes(folder.filePath(QStringLiteral("Kerrowvantis.ini")),
+                       "[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n");
         QFile::remove(LockPath); // left behind by the copy an earlier run killed
         QProcess first;
         first.setProgram(folder.filePath(QStringLiteral("Kerrowvantis")));
         first.start();
         QVERIFY(first.waitForStarted());
-        // Its bookmark in the settings file means it holds the lock and made its window.
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder.filePath(QStringLiteral("Kerrowvantis.ini"))), 10000);
+        // The buyer table is the last step of its start-up: made, the copy waits in the tray.
+        QTRY_VERIFY_WITH_TIMEOUT(db.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive),
+                                 10000);
+        QCOMPARE(first.state(), QProcess::Running);
         QVERIFY(QFile::exists(LockPath));
 
         QProcess second;
