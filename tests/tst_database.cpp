@@ -13,6 +13,34 @@
 
 #include <QTest>
 
+#include <dlfcn.h>
+#include <sql.h>
+
+// Statement handles this program makes and frees, counted on their way to the driver manager,
+// which alone knows them otherwise and frees them only with their connection.
+static int StatementsMade = 0;
+static int StatementsFreed = 0;
+
+extern "C" SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE *output)
+{
+    using Alloc = SQLRETURN(SQL_API *)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *);
+    static const auto real = reinterpret_cast<Alloc>(dlsym(RTLD_NEXT, "SQLAllocHandle"));
+    const SQLRETURN result = real(type, input, output);
+    if (type == SQL_HANDLE_STMT && SQL_SUCCEEDED(result))
+        ++StatementsMade;
+    return result;
+}
+
+extern "C" SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle)
+{
+    using Free = SQLRETURN(SQL_API *)(SQLSMALLINT, SQLHANDLE);
+    static const auto real = reinterpret_cast<Free>(dlsym(RTLD_NEXT, "SQLFreeHandle"));
+    const SQLRETURN result = real(type, handle);
+    if (type == SQL_HANDLE_STMT && SQL_SUCCEEDED(result))
+        ++StatementsFreed;
+    return result;
+}
+
 namespace {
 
 DemoInvoice invoice(const QString &number, const QString &issueTime, const QString &code = QStringLiteral("132000000001"))
@@ -392,6 +420,20 @@ private slots:
             }
             QCOMPARE(handled, (QStringList{"1/00000002", "1/00000003", "2/00000001", "1/00000009", "1/00000010"}));
         }
+    }
+
+    void refusedStatementFreesItsHandle_data() { AddBackendRows(); }
+    void refusedStatementFreesItsHandle()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        const int made = StatementsMade;
+        const int freed = StatementsFreed;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY_THROWS_EXCEPTION(AppError, OdbcCursor(db.connection(), QStringLiteral("select * from no_such_table")));
+        QVERIFY(StatementsMade - made >= 3); // the count sees the cursor's statements
+        QCOMPARE(StatementsFreed - freed, StatementsMade - made);
     }
 
     void droppedConnectionComesBack()
