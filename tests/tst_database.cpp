@@ -313,7 +313,7 @@ private slots:
                                    "EA21100000007", "一汽-大众汽车有限公司", "LFV2A21K5A3000007", "大众FV7152FCDBG",
                                    "2026-12-10", "00000007", "132000000001", "117000.00", "", "0.17", "", "5",
                                    "132058100000001", "13205810000", "北京市朝阳区车市路8号", "010-88886666",
-                                   "中国工商银行", "0200001234567890123", "1", "100000"};
+                                   "中国工商银行", "0200001234567890123", "1", "100000.00"};
         QStringList row;
         for (int column = 0; column < InvoiceGridModel::ColumnCount; ++column)
             row << model.Cell(0, column);
@@ -328,6 +328,79 @@ private slots:
         QCOMPARE(model.Cell(1, 1), QString());
         model.Clear();
         QCOMPARE(model.Cell(0, 1), QString());
+    }
+
+    void centsText_data()
+    {
+        QTest::addColumn<QString>("decimal");
+        QTest::addColumn<QString>("cents");
+        QTest::newRow("float noise") << "249299.80000000002" << "249299.80";
+        QTest::newRow("noise below") << "0.10999999999999999" << "0.11";
+        QTest::newRow("whole") << "100000" << "100000.00";
+        QTest::newRow("one decimal") << "249299.8" << "249299.80";
+        QTest::newRow("half a cent up, though 1.005 is below it in binary") << "1.005" << "1.01";
+        QTest::newRow("half a cent of a negative amount") << "-2.675" << "-2.68";
+        QTest::newRow("below half a cent") << "0.0049999" << "0.00";
+        QTest::newRow("carry into a new digit") << "999.995" << "1000.00";
+        QTest::newRow("no sign on zero") << "-0.001" << "0.00";
+        QTest::newRow("exponent") << "2.4929980000000002e+05" << "249299.80";
+        QTest::newRow("small exponent") << "5E-3" << "0.01";
+        QTest::newRow("point without digits before") << ".5" << "0.50";
+        QTest::newRow("leading zeros and blanks") << " 007.1 " << "7.10";
+        QTest::newRow("NULL") << "" << "";
+        QTest::newRow("no number") << "abc" << "";
+    }
+
+    void centsText()
+    {
+        QFETCH(QString, decimal);
+        QFETCH(QString, cents);
+        QCOMPARE(CentsText(decimal), cents);
+    }
+
+    // The price without tax is computed by the database: in binary floating point wherever
+    // the amounts are, as on SQLite always.
+    void priceWithoutTaxInCents_data()
+    {
+        QTest::addColumn<Backend>("backend");
+        QTest::addColumn<bool>("floatColumns");
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("tax");
+        QTest::addColumn<QString>("price");
+        for (const auto &[backend, floats] : {std::pair{Backend::SQLite, true}, std::pair{Backend::PostgreSQL, true},
+                                              std::pair{Backend::PostgreSQL, false}}) {
+            const QByteArray name = BackendName(backend).toLatin1() + (floats ? " float" : " numeric");
+            QTest::newRow(name + ", a car") << backend << floats << "281708.77" << "32408.97" << "249299.80";
+            QTest::newRow(name + ", nearly equal") << backend << floats << "100000.10" << "99999.99" << "0.11";
+        }
+    }
+
+    void priceWithoutTaxInCents()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(bool, floatColumns);
+        QFETCH(QString, total);
+        QFETCH(QString, tax);
+        QFETCH(QString, price);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        EnsureBuyerTable(c);
+        if (backend == Backend::PostgreSQL && floatColumns)
+            c.Execute(QStringLiteral("alter table bdjdcxstyfp alter column jshj type double precision,"
+                                     " alter column zzsse type double precision"));
+        DemoInvoice v = invoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 09:30:00.000"));
+        v.jshj = total;
+        v.zzsse = tax;
+        InsertInvoice(c, v);
+
+        InvoiceGridModel model;
+        QCOMPARE(ListInvoices(c, dayFilter(QStringLiteral("2026-12-10")), model), 0);
+        QCOMPARE(model.Cell(0, InvoiceGridModel::colPriceWithoutTax), price);
+        PrintRecord record;
+        IssueBookmark pending;
+        QVERIFY(FetchNextPrintRecord(c, {QStringLiteral("2026-12-10 09:00:00.000"), {}, {}}, record, pending));
+        QCOMPARE(record.Value(PrintRecord::bhsj), price);
     }
 
     void newInvoicesComeInIssueTimeOrder_data()
@@ -364,7 +437,7 @@ private slots:
         QCOMPARE(record.Value(PrintRecord::dz), QStringLiteral("东城区1号"));
         QCOMPARE(record.Value(PrintRecord::xhdwdz), QStringLiteral("北京市朝阳区车市路8号"));
         QCOMPARE(record.Value(PrintRecord::jshj), QStringLiteral("117000.00"));
-        QCOMPARE(record.Value(PrintRecord::bhsj), QStringLiteral("100000"));
+        QCOMPARE(record.Value(PrintRecord::bhsj), QStringLiteral("100000.00"));
         QCOMPARE(record.Value(PrintRecord::kprq), QStringLiteral("2026-12-10"));
         QCOMPARE(record.Value(PrintRecord::bz), QString());
         QCOMPARE(record.Values().size(), 26);
