@@ -534,6 +534,46 @@ private slots:
         QCOMPARE(StatementsFreed - freed, StatementsMade - made);
     }
 
+    void connectionLost_data()
+    {
+        QTest::addColumn<QString>("sqlState");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("communication link failure without the word") << "08S01" << "Could not send Query(to backend)" << true;
+        QTest::newRow("connection refused") << "08001" << "could not reach the server" << true;
+        QTest::newRow("server ends the session") << "57P01" << "terminating due to administrator command" << true;
+        QTest::newRow("column named connection") << "42703" << "ERROR: column \"connection\" does not exist" << false;
+        QTest::newRow("SQLite's general error") << "S1000" << "[SQLite]no such column: Connection (1)" << false;
+        QTest::newRow("statement cancelled") << "57014" << "canceling statement due to user request" << false;
+        QTest::newRow("no state, the word") << "" << "server closed the Connection unexpectedly" << true;
+        QTest::newRow("no state, no word") << "" << "disk full" << false;
+    }
+
+    void connectionLost()
+    {
+        QFETCH(QString, sqlState);
+        QFETCH(QString, message);
+        QFETCH(bool, lost);
+        QCOMPARE(IsConnectionLost(sqlState, message), lost);
+    }
+
+    // A refused statement whose message speaks of a connection keeps the session: a temporary
+    // table lives only as long as it.
+    void refusedStatementKeepsTheSession_data() { AddBackendRows(); }
+    void refusedStatementKeepsTheSession()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        c.Execute(QStringLiteral("create temporary table kv_session (connection int)"));
+        const QString refused = QStringLiteral("select connection from bdjdcxstyfp");
+        QVERIFY_THROWS_EXCEPTION(AppError, c.Query(refused));
+        QVERIFY_THROWS_EXCEPTION(AppError, c.Query(refused + QStringLiteral(" where jddm=:jddm"), {{QStringLiteral("jddm"), QStringLiteral("1")}}));
+        QVERIFY_THROWS_EXCEPTION(AppError, OdbcCursor(c, refused));
+        QCOMPARE(countRows(c, QStringLiteral("select connection from kv_session")), 0);
+    }
+
     void droppedConnectionComesBack()
     {
         SKIP_UNAVAILABLE(Backend::PostgreSQL);

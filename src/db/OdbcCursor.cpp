@@ -53,7 +53,7 @@ OdbcCursor::OdbcCursor(TJdcConnection &connection, const QString &statement)
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(connection.OdbcHandle()), &stmt))) {
         QString state;
         const QString text = diagnostics(SQL_HANDLE_DBC, connection.OdbcHandle(), &state);
-        connection.NoteFailure(state);
+        connection.NoteFailure(state, text);
         throw AppError(text + QLatin1Char('\n') + m_statement);
     }
     m_handle.reset(stmt);
@@ -89,7 +89,7 @@ void OdbcCursor::Fail(const QString &what)
 {
     QString state;
     const QString text = diagnostics(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(m_handle.get()), &state);
-    m_connection.NoteFailure(state);
+    m_connection.NoteFailure(state, text);
     throw AppError(text + QLatin1Char('\n') + what);
 }
 
