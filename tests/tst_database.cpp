@@ -13,6 +13,34 @@
 
 #include <QTest>
 
+#include <dlfcn.h>
+#include <sql.h>
+
+// Statement handles this program makes and frees, counted on their way to the driver manager,
+// which alone knows them otherwise and frees them only with their connection.
+static int StatementsMade = 0;
+static int StatementsFreed = 0;
+
+extern "C" SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE *output)
+{
+    using Alloc = SQLRETURN(SQL_API *)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *);
+    static const auto real = reinterpret_cast<Alloc>(dlsym(RTLD_NEXT, "SQLAllocHandle"));
+    const SQLRETURN result = real(type, input, output);
+    if (type == SQL_HANDLE_STMT && SQL_SUCCEEDED(result))
+        ++StatementsMade;
+    return result;
+}
+
+extern "C" SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle)
+{
+    using Free = SQLRETURN(SQL_API *)(SQLSMALLINT, SQLHANDLE);
+    static const auto real = reinterpret_cast<Free>(dlsym(RTLD_NEXT, "SQLFreeHandle"));
+    const SQLRETURN result = real(type, handle);
+    if (type == SQL_HANDLE_STMT && SQL_SUCCEEDED(result))
+        ++StatementsFreed;
+    return result;
+}
+
 namespace {
 
 DemoInvoice invoice(const QString &number, const QString &issueTime, const QString &code = QStringLiteral("132000000001"))
@@ -150,6 +178,31 @@ private slots:
                  QStringLiteral("jddm,jdhm,zjlx,lxdz,lxdh,yzbm,bz,pql"));
     }
 
+    // Start-up learns the table's columns only; on a server every row read would travel. The
+    // server counts the scans of the table and the rows they read; inside one transaction it
+    // does not reset the counts.
+    void buyerTableColumnsAreLearntWithoutItsRows()
+    {
+        SKIP_UNAVAILABLE(Backend::PostgreSQL);
+        TestDatabase db(Backend::PostgreSQL);
+        TJdcConnection &c = db.connection();
+        EnsureBuyerTable(c);
+        c.Execute(QStringLiteral("insert into Kerrowvantis (jddm,jdhm) values ('1','1'),('1','2'),('1','3')"));
+        const auto scans = [&c] {
+            QSqlQuery counts = c.Query(QStringLiteral("select seq_scan, seq_tup_read, coalesce(idx_scan, 0) from "
+                                                      "pg_stat_xact_user_tables where relname='kerrowvantis'"));
+            return counts.next() ? QList<int>{counts.value(0).toInt(), counts.value(1).toInt(), counts.value(2).toInt()}
+                                 : QList<int>();
+        };
+        c.BeginTransaction();
+        const QList<int> before = scans();
+        EnsureBuyerTable(c);
+        const QList<int> after = scans();
+        c.Commit();
+        QCOMPARE(before.size(), 3);
+        QCOMPARE(after, before);
+    }
+
     void sellerDetails_data()
     {
         QTest::addColumn<Backend>("backend");
@@ -285,7 +338,7 @@ private slots:
                                    "EA21100000007", "一汽-大众汽车有限公司", "LFV2A21K5A3000007", "大众FV7152FCDBG",
                                    "2026-12-10", "00000007", "132000000001", "117000.00", "", "0.17", "", "5",
                                    "132058100000001", "13205810000", "北京市朝阳区车市路8号", "010-88886666",
-                                   "中国工商银行", "0200001234567890123", "1", "100000"};
+                                   "中国工商银行", "0200001234567890123", "1", "100000.00"};
         QStringList row;
         for (int column = 0; column < InvoiceGridModel::ColumnCount; ++column)
             row << model.Cell(0, column);
@@ -300,6 +353,79 @@ private slots:
         QCOMPARE(model.Cell(1, 1), QString());
         model.Clear();
         QCOMPARE(model.Cell(0, 1), QString());
+    }
+
+    void centsText_data()
+    {
+        QTest::addColumn<QString>("decimal");
+        QTest::addColumn<QString>("cents");
+        QTest::newRow("float noise") << "249299.80000000002" << "249299.80";
+        QTest::newRow("noise below") << "0.10999999999999999" << "0.11";
+        QTest::newRow("whole") << "100000" << "100000.00";
+        QTest::newRow("one decimal") << "249299.8" << "249299.80";
+        QTest::newRow("half a cent up, though 1.005 is below it in binary") << "1.005" << "1.01";
+        QTest::newRow("half a cent of a negative amount") << "-2.675" << "-2.68";
+        QTest::newRow("below half a cent") << "0.0049999" << "0.00";
+        QTest::newRow("carry into a new digit") << "999.995" << "1000.00";
+        QTest::newRow("no sign on zero") << "-0.001" << "0.00";
+        QTest::newRow("exponent") << "2.4929980000000002e+05" << "249299.80";
+        QTest::newRow("small exponent") << "5E-3" << "0.01";
+        QTest::newRow("point without digits before") << ".5" << "0.50";
+        QTest::newRow("leading zeros and blanks") << " 007.1 " << "7.10";
+        QTest::newRow("NULL") << "" << "";
+        QTest::newRow("no number") << "abc" << "";
+    }
+
+    void centsText()
+    {
+        QFETCH(QString, decimal);
+        QFETCH(QString, cents);
+        QCOMPARE(CentsText(decimal), cents);
+    }
+
+    // The price without tax is computed by the database: in binary floating point wherever
+    // the amounts are, as on SQLite always.
+    void priceWithoutTaxInCents_data()
+    {
+        QTest::addColumn<Backend>("backend");
+        QTest::addColumn<bool>("floatColumns");
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("tax");
+        QTest::addColumn<QString>("price");
+        for (const auto &[backend, floats] : {std::pair{Backend::SQLite, true}, std::pair{Backend::PostgreSQL, true},
+                                              std::pair{Backend::PostgreSQL, false}}) {
+            const QByteArray name = BackendName(backend).toLatin1() + (floats ? " float" : " numeric");
+            QTest::newRow(name + ", a car") << backend << floats << "281708.77" << "32408.97" << "249299.80";
+            QTest::newRow(name + ", nearly equal") << backend << floats << "100000.10" << "99999.99" << "0.11";
+        }
+    }
+
+    void priceWithoutTaxInCents()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(bool, floatColumns);
+        QFETCH(QString, total);
+        QFETCH(QString, tax);
+        QFETCH(QString, price);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        EnsureBuyerTable(c);
+        if (backend == Backend::PostgreSQL && floatColumns)
+            c.Execute(QStringLiteral("alter table bdjdcxstyfp alter column jshj type double precision,"
+                                     " alter column zzsse type double precision"));
+        DemoInvoice v = invoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 09:30:00.000"));
+        v.jshj = total;
+        v.zzsse = tax;
+        InsertInvoice(c, v);
+
+        InvoiceGridModel model;
+        QCOMPARE(ListInvoices(c, dayFilter(QStringLiteral("2026-12-10")), model), 0);
+        QCOMPARE(model.Cell(0, InvoiceGridModel::colPriceWithoutTax), price);
+        PrintRecord record;
+        IssueBookmark pending;
+        QVERIFY(FetchNextPrintRecord(c, {QStringLiteral("2026-12-10 09:00:00.000"), {}, {}}, record, pending));
+        QCOMPARE(record.Value(PrintRecord::bhsj), price);
     }
 
     void newInvoicesComeInIssueTimeOrder_data()
@@ -336,7 +462,7 @@ private slots:
         QCOMPARE(record.Value(PrintRecord::dz), QStringLiteral("东城区1号"));
         QCOMPARE(record.Value(PrintRecord::xhdwdz), QStringLiteral("北京市朝阳区车市路8号"));
         QCOMPARE(record.Value(PrintRecord::jshj), QStringLiteral("117000.00"));
-        QCOMPARE(record.Value(PrintRecord::bhsj), QStringLiteral("100000"));
+        QCOMPARE(record.Value(PrintRecord::bhsj), QStringLiteral("100000.00"));
         QCOMPARE(record.Value(PrintRecord::kprq), QStringLiteral("2026-12-10"));
         QCOMPARE(record.Value(PrintRecord::bz), QString());
         QCOMPARE(record.Values().size(), 26);
@@ -392,6 +518,60 @@ private slots:
             }
             QCOMPARE(handled, (QStringList{"1/00000002", "1/00000003", "2/00000001", "1/00000009", "1/00000010"}));
         }
+    }
+
+    void refusedStatementFreesItsHandle_data() { AddBackendRows(); }
+    void refusedStatementFreesItsHandle()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        const int made = StatementsMade;
+        const int freed = StatementsFreed;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY_THROWS_EXCEPTION(AppError, OdbcCursor(db.connection(), QStringLiteral("select * from no_such_table")));
+        QVERIFY(StatementsMade - made >= 3); // the count sees the cursor's statements
+        QCOMPARE(StatementsFreed - freed, StatementsMade - made);
+    }
+
+    void connectionLost_data()
+    {
+        QTest::addColumn<QString>("sqlState");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("communication link failure without the word") << "08S01" << "Could not send Query(to backend)" << true;
+        QTest::newRow("connection refused") << "08001" << "could not reach the server" << true;
+        QTest::newRow("server ends the session") << "57P01" << "terminating due to administrator command" << true;
+        QTest::newRow("column named connection") << "42703" << "ERROR: column \"connection\" does not exist" << false;
+        QTest::newRow("SQLite's general error") << "S1000" << "[SQLite]no such column: Connection (1)" << false;
+        QTest::newRow("statement cancelled") << "57014" << "canceling statement due to user request" << false;
+        QTest::newRow("no state, the word") << "" << "server closed the Connection unexpectedly" << true;
+        QTest::newRow("no state, no word") << "" << "disk full" << false;
+    }
+
+    void connectionLost()
+    {
+        QFETCH(QString, sqlState);
+        QFETCH(QString, message);
+        QFETCH(bool, lost);
+        QCOMPARE(IsConnectionLost(sqlState, message), lost);
+    }
+
+    // A refused statement whose message speaks of a connection keeps the session: a temporary
+    // table lives only as long as it.
+    void refusedStatementKeepsTheSession_data() { AddBackendRows(); }
+    void refusedStatementKeepsTheSession()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        c.Execute(QStringLiteral("create temporary table kv_session (connection int)"));
+        const QString refused = QStringLiteral("select connection from bdjdcxstyfp");
+        QVERIFY_THROWS_EXCEPTION(AppError, c.Query(refused));
+        QVERIFY_THROWS_EXCEPTION(AppError, c.Query(refused + QStringLiteral(" where jddm=:jddm"), {{QStringLiteral("jddm"), QStringLiteral("1")}}));
+        QVERIFY_THROWS_EXCEPTION(AppError, OdbcCursor(c, refused));
+        QCOMPARE(countRows(c, QStringLiteral("select connection from kv_session")), 0);
     }
 
     void droppedConnectionComesBack()

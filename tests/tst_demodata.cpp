@@ -109,6 +109,49 @@ private slots:
         QCOMPARE(row.value(2).toDateTime(), TimeText::parseDateTime(last.kpsj));
     }
 
+    void generateReplacesOnlyWhatItFilled_data() { AddBackendRows(); }
+    void generateReplacesOnlyWhatItFilled()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend); // an invoicing database with one invoice the tool did not make
+        TJdcConnection &c = db.connection();
+        LoadDemoInvoices(c, GenerateDemoInvoices(1, 5, From, To, DemoSellerRow()));
+        const QString invoices = QStringLiteral("select count(*) from bdjdcxstyfp");
+        QString output;
+        QCOMPARE(runTool({QStringLiteral("generate"), db.dsn(), QStringLiteral("5"), QStringLiteral("2")}, &output), 1);
+        QVERIFY2(output.contains(QLatin1String("--force")) && output.contains(QLatin1String("bdjdcxstyfp")), qPrintable(output));
+        QCOMPARE(countOf(c, invoices), 1);
+
+        QCOMPARE(runTool({QStringLiteral("generate"), QStringLiteral("--force"), db.dsn(), QStringLiteral("5"),
+                          QStringLiteral("2")}, &output), 0);
+        QCOMPARE(countOf(c, invoices), 5);
+        // Now the tool's own.
+        QCOMPARE(runTool({QStringLiteral("generate"), db.dsn(), QStringLiteral("7"), QStringLiteral("3")}, &output), 0);
+        QCOMPARE(countOf(c, invoices), 7);
+
+        // A database without any of the tables has nothing to lose.
+        for (const char *table : {"bdjdcxstyfp", "qtcyxxxhdw", "Kerrowvantis", "kerrowvantis_demo"})
+            c.Execute(QStringLiteral("drop table ") + QLatin1String(table));
+        QCOMPARE(runTool({QStringLiteral("generate"), db.dsn(), QStringLiteral("4"), QStringLiteral("1")}, &output), 0);
+        QCOMPARE(countOf(c, invoices), 4);
+    }
+
+    void demoDatabaseMayBeGeneratedAgain()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("demo.db"));
+        const QString odbcIni = dir.filePath(QStringLiteral("odbc.ini"));
+        QString output;
+        QCOMPARE(runTool({QStringLiteral("setup"), QStringLiteral("kv_demo"), file}, &output, odbcIni), 0);
+        QCOMPARE(runTool({QStringLiteral("generate"), QStringLiteral("kv_demo"), QStringLiteral("3"), QStringLiteral("1")},
+                         &output, odbcIni),
+                 0);
+        TJdcConnection connection;
+        connection.OpenConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + file);
+        QCOMPARE(countOf(connection, QStringLiteral("select count(*) from bdjdcxstyfp")), 3);
+    }
+
     void registerAddsASectionOnce()
     {
         // A file of its own: the driver manager of this process keeps the test's file cached.

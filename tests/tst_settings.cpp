@@ -4,8 +4,10 @@
 #include "config/AppIniFile.h"
 #include "config/Crypt.h"
 #include "config/Encodings.h"
+#include "config/GbkText.h"
 #include "config/Settings.h"
 #include "config/Util.h"
+#include "db/JdcConnection.h"
 #include "print/PDF417BarCode.h"
 
 #include <QDir>
@@ -282,6 +284,19 @@ private slots:
         QCOMPARE(ListOdbcDataSources(), (QStringList{QStringLiteral("jdcxs_invoice_old"), QStringLiteral("my_jdcxs_invoice2")}));
     }
 
+    void longDataSourceNamesAreListedWhole()
+    {
+        // 32 bytes is ODBC's own limit; unixODBC lists far longer names.
+        const QStringList names{QString(19, QLatin1Char('a')) + QStringLiteral("jdcxs_invoice"),
+                                QString(20, QLatin1Char('b')) + QStringLiteral("jdcxs_invoice"),
+                                QString(300, QLatin1Char('c')), QStringLiteral("开票数据库") + QString(40, QLatin1Char('d'))};
+        QByteArray ini;
+        for (const QString &name : names)
+            ini += '[' + Gbk::encode(name) + "]\nDriver=SQLite3\n";
+        writeOdbcIni(ini);
+        QCOMPARE(ListOdbcDataSources(), names);
+    }
+
     void resolveDsn_data()
     {
         QTest::addColumn<QString>("dsn");
@@ -293,6 +308,13 @@ private slots:
         QTest::newRow("no match") << "dealer" << sources << "";
         QTest::newRow("empty name matches nothing") << "" << sources << "";
         QTest::newRow("no sources") << "jdcxs_invoice" << QStringList() << "";
+        const QString tooLong = QStringLiteral("jdcxs_invoice_of_the_year_before_last"); // 37 bytes
+        QTest::newRow("too long to connect") << "jdcxs_invoice" << QStringList{tooLong, "jdcxs_invoice"} << "jdcxs_invoice";
+        QTest::newRow("32 bytes") << "jdcxs_invoice" << QStringList{tooLong.left(32)} << tooLong.left(32);
+        QTest::newRow("32 bytes of GBK") << "jdcxs_invoice" << QStringList{"开票" + tooLong.left(28), "jdcxs_invoice"}
+                                         << "开票" + tooLong.left(28);
+        QTest::newRow("33 bytes of GBK") << "jdcxs_invoice" << QStringList{"开票" + tooLong.left(29), "jdcxs_invoice"}
+                                         << "jdcxs_invoice";
     }
 
     void resolveDsn()
@@ -301,6 +323,22 @@ private slots:
         QFETCH(QStringList, sources);
         QFETCH(QString, expected);
         QCOMPARE(ResolveDsn(dsn, sources), expected);
+    }
+
+    void longDataSourceNameListedFirstIsPassedOver()
+    {
+        const QString file = QDir(QDir::homePath()).filePath(QStringLiteral("long-name.db"));
+        writeOdbcIni(QStringLiteral("[jdcxs_invoice_of_the_year_before_last]\nDriver=SQLite3\nDatabase=%1\n"
+                                    "[jdcxs_invoice]\nDriver=SQLite3\nDatabase=%1\n")
+                         .arg(file)
+                         .toUtf8());
+        TempSettings settings;
+        std::unique_ptr<TPDF417BarCode> barcode;
+        QVERIFY(LoadSettings(barcode, Dll));
+        QCOMPARE(AppSettings().Dsn, QStringLiteral("jdcxs_invoice"));
+        TJdcConnection connection;
+        connection.Open(AppSettings().Dsn);
+        QVERIFY(connection.IsOpen());
     }
 
     void loadSettingsResolvesTheDataSource()

@@ -6,6 +6,7 @@
 #include "AppIniFile.h"
 #include "Crypt.h"
 #include "Encodings.h"
+#include "GbkText.h"
 #include "MessageBoxes.h"
 #include "TimeText.h"
 #include "Util.h"
@@ -251,8 +252,11 @@ QString ResolveDsn(const QString &dsn, const QStringList &sources)
 {
     if (dsn.isEmpty())
         return {};
+    // ODBC's longest data source name (SQL_MAX_DSN_LENGTH): the driver manager refuses to
+    // connect a longer one, so choosing it would end the program.
+    constexpr qsizetype MaxDsnBytes = 32;
     for (const QString &source : sources) {
-        if (source.contains(dsn, Qt::CaseSensitive))
+        if (source.contains(dsn, Qt::CaseSensitive) && Gbk::byteLength(source) <= MaxDsnBytes)
             return source;
     }
     return {};

@@ -100,5 +100,6 @@ bool LoadSettings(std::unique_ptr<TPDF417BarCode> &barcode, const QString &barco
 
 // Names of the current user's ODBC data sources, in the order the driver manager lists them.
 QStringList ListOdbcDataSources();
-// The first of sources that contains dsn (case-sensitive); empty when none does.
+// The first of sources that contains dsn (case-sensitive) and is short enough for ODBC to
+// connect (32 bytes); empty when none is.
 QString ResolveDsn(const QString &dsn, const QStringList &sources = ListOdbcDataSources());

@@ -46,7 +46,8 @@ void EnsureBuyerTable(TJdcConnection &connection)
         CreateBuyerTable(connection);
         return;
     }
-    const QStringList columns = connection.ColumnNames(QStringLiteral("select * from Kerrowvantis"));
+    // The columns without the rows, which on a server would all travel.
+    const QStringList columns = connection.ColumnNames(QStringLiteral("select * from Kerrowvantis where 1=0"));
     for (const ColumnUpgrade &upgrade : Upgrades) {
         if (!containsName(columns, QString::fromLatin1(upgrade.column)))
             connection.Execute(QString::fromLatin1(upgrade.statement));

@@ -10,7 +10,7 @@
 
 namespace {
 
-enum class Source { None, Text, Date, Amount };
+enum class Source { None, Text, Date, Amount, Cents };
 
 struct ColumnSource {
     InvoiceGridModel::Column column;
@@ -45,7 +45,7 @@ const ColumnSource Columns[InvoiceGridModel::ColumnCount] = {
     {{"khyh", "开户银行", 90, false}, "khyh", Source::Text},
     {{"zh", "帐号", 90, false}, "zh", Source::Text},
     {{"bz", "", 90, true}, "scbz", Source::Text},
-    {{"bhsj", "", 90, true}, "bhsj", Source::Text},
+    {{"bhsj", "", 90, true}, "bhsj", Source::Cents},
 };
 
 const QColor MoneyGreen(192, 220, 192);
@@ -80,6 +80,9 @@ void InvoiceGridModel::Load(OdbcCursor &cursor)
                     break;
                 case Source::Amount:
                     text += AmountText(value);
+                    break;
+                case Source::Cents:
+                    text += CentsText(value);
                     break;
                 default:
                     text += value;

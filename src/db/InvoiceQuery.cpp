@@ -7,6 +7,7 @@
 #include "config/Util.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -35,7 +36,7 @@ const struct {
     {F::dz, "lxdz"},       {F::fdjhm, "fdjhm"},    {F::sccj, "cd"},          {F::cjhm, "cjhm"},     {F::cpxh, "cpxh"},
     {F::fphm, "jdhm"},     {F::fpdm, "jddm"},      {F::pql, "pql"},          {F::zzsl, "zzssl"},    {F::dw, "dw"},
     {F::xxry, "xcrs"},     {F::xhdwsbh, "nsrsbh"}, {F::zgswjg, "zgswjg_dm"}, {F::xhdwdz, "dz"},     {F::xhdwdh, "dh"},
-    {F::khyh, "khyh"},     {F::zh, "zh"},          {F::bhsj, "bhsj"}};
+    {F::khyh, "khyh"},     {F::zh, "zh"}};
 
 // The first invoice of the statement after the bookmark into record, and where the bookmark goes
 // into pending. Read as text through the ODBC interface, so that the issue time comes in the
@@ -57,6 +58,7 @@ bool fetchFirst(TJdcConnection &connection, const QString &select, const IssueBo
         record.SetValue(field, text(column));
     record.SetValue(F::kprq, IssueDayText(text("kprq")).toString());
     record.SetValue(F::jshj, AmountText(QStringView(text("jshj"))));
+    record.SetValue(F::bhsj, CentsText(text("bhsj")));
     pending = {text("kpsj"), text("jddm"), text("jdhm")};
     return true;
 }
@@ -115,7 +117,42 @@ QString AmountText(const QVariant &value)
 
 QString AmountText(QStringView text)
 {
-    return QString::asprintf("%.2f", text.trimmed().toDouble());
+    const QString cents = CentsText(text);
+    return cents.isEmpty() ? QStringLiteral("0.00") : cents;
+}
+
+QString CentsText(QStringView decimal)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*([+-]?)(\\d*)(?:\\.(\\d*))?(?:[eE]([+-]?\\d{1,4}))?\\s*$"));
+    const QRegularExpressionMatch match = number.match(decimal);
+    if (!match.hasMatch() || match.capturedLength(2) + match.capturedLength(3) == 0)
+        return {};
+    // All digits, the point placed by the exponent, then cut after the third decimal.
+    QString digits = match.captured(2) + match.captured(3);
+    qsizetype point = match.capturedLength(2) + match.captured(4).toInt();
+    if (point < 1) {
+        digits.prepend(QString(1 - point, QLatin1Char('0')));
+        point = 1;
+    }
+    if (digits.size() < point + 3)
+        digits.append(QString(point + 3 - digits.size(), QLatin1Char('0')));
+    bool carry = digits.at(point + 2) >= QLatin1Char('5'); // half a cent or more goes away from zero
+    digits.truncate(point + 2);
+    for (qsizetype i = digits.size() - 1; carry && i >= 0; --i) {
+        carry = digits.at(i) == QLatin1Char('9');
+        digits[i] = carry ? QLatin1Char('0') : QChar(digits.at(i).unicode() + 1);
+    }
+    if (carry) {
+        digits.prepend(QLatin1Char('1'));
+        ++point;
+    }
+    qsizetype start = 0;
+    while (start < point - 1 && digits.at(start) == QLatin1Char('0'))
+        ++start;
+    const bool zero = std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c == QLatin1Char('0'); });
+    const QString sign = match.capturedView(1) == QLatin1String("-") && !zero ? QStringLiteral("-") : QString();
+    return sign + digits.mid(start, point - start) + QLatin1Char('.') + digits.mid(point);
 }
 
 bool FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,

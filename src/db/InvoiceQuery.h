@@ -60,3 +60,7 @@ QStringView IssueDayText(QStringView kprq);
 // An amount as "%.2f"; no amount is 0.00.
 QString AmountText(const QVariant &value);
 QString AmountText(QStringView text);
+// A decimal text ("249299.80000000002", "2.4929980e+05") as "%.2f" writes an amount, rounded
+// half away from zero by its digits: through a binary double 1.005 would become 1.00. Empty when
+// the text is no number (NULL).
+QString CentsText(QStringView decimal);

@@ -5,6 +5,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QUuid>
 
 #include <sql.h>
@@ -23,18 +24,23 @@ QString errorText(const QSqlError &error)
     return text;
 }
 
-// SQLSTATE class 08 is a connection exception; 57P0x is PostgreSQL shutting the session down.
-bool connectionLost(const QSqlError &error)
+// The SQLSTATE of the handle's first diagnostic record; empty when there is none.
+QString sqlStateOf(SQLSMALLINT handleType, SQLHANDLE handle)
 {
-    const QString text = error.nativeErrorCode() + QLatin1Char(' ') + error.databaseText();
-    static const QStringList markers{QStringLiteral("08S01"), QStringLiteral("08003"), QStringLiteral("08006"),
-                                     QStringLiteral("08001"), QStringLiteral("57P01"), QStringLiteral("57P02"),
-                                     QStringLiteral("57P03"), QStringLiteral("connection"), QStringLiteral("Connection")};
-    for (const QString &marker : markers) {
-        if (text.contains(marker))
-            return true;
-    }
-    return false;
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    if (!handle || !SQL_SUCCEEDED(SQLGetDiagRecW(handleType, handle, 1, state, &native, nullptr, 0, &length)))
+        return {};
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(state), 5);
+}
+
+// Qt's error holds the driver's native code, not the SQLSTATE; the statement keeps its
+// diagnostics until it is used again.
+QString sqlStateOf(const QSqlQuery &query)
+{
+    const QVariant handle = query.result()->handle();
+    return handle.isValid() ? sqlStateOf(SQL_HANDLE_STMT, *static_cast<const SQLHANDLE *>(handle.constData())) : QString();
 }
 
 QString dbmsNameOf(SQLHDBC hdbc)
@@ -107,17 +113,25 @@ void TJdcConnection::EnsureOpen()
     }
 }
 
-void TJdcConnection::NoteFailure(const QString &sqlState)
+bool IsConnectionLost(const QString &sqlState, const QString &message)
 {
-    if (sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P")))
+    if (sqlState.isEmpty())
+        return message.contains(QLatin1String("connection"), Qt::CaseInsensitive);
+    // Class 08 is a connection exception; 57P is PostgreSQL ending the session.
+    return sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P"));
+}
+
+void TJdcConnection::NoteFailure(const QString &sqlState, const QString &message)
+{
+    if (IsConnectionLost(sqlState, message))
         m_lost = true;
 }
 
-void TJdcConnection::Fail(const QString &statement, const QSqlError &error)
+void TJdcConnection::Fail(const QString &statement, const QSqlError &error, const QString &sqlState)
 {
-    if (connectionLost(error))
-        m_lost = true;
-    throw AppError(errorText(error) + QLatin1Char('\n') + statement);
+    const QString text = errorText(error);
+    NoteFailure(sqlState, text);
+    throw AppError(text + QLatin1Char('\n') + statement);
 }
 
 QSqlQuery TJdcConnection::Query(const QString &statement, const QVariantMap &params)
@@ -128,15 +142,15 @@ QSqlQuery TJdcConnection::Query(const QString &statement, const QVariantMap &par
     query.setForwardOnly(true);
     if (params.isEmpty()) {
         if (!query.exec(sql))
-            Fail(sql, query.lastError());
+            Fail(sql, query.lastError(), sqlStateOf(query));
         return query;
     }
     if (!query.prepare(sql))
-        Fail(sql, query.lastError());
+        Fail(sql, query.lastError(), sqlStateOf(query));
     for (auto it = params.cbegin(); it != params.cend(); ++it)
         query.bindValue(QLatin1Char(':') + it.key(), it.value().toString());
     if (!query.exec())
-        Fail(sql, query.lastError());
+        Fail(sql, query.lastError(), sqlStateOf(query));
     return query;
 }
 
@@ -150,14 +164,14 @@ void TJdcConnection::BeginTransaction()
     EnsureOpen();
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.transaction())
-        Fail(QStringLiteral("begin transaction"), db.lastError());
+        Fail(QStringLiteral("begin transaction"), db.lastError(), sqlStateOf(SQL_HANDLE_DBC, OdbcHandle()));
 }
 
 void TJdcConnection::Commit()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.commit())
-        Fail(QStringLiteral("commit"), db.lastError());
+        Fail(QStringLiteral("commit"), db.lastError(), sqlStateOf(SQL_HANDLE_DBC, OdbcHandle()));
 }
 
 QStringList TJdcConnection::Tables()

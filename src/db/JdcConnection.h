@@ -8,6 +8,10 @@
 #include <QStringList>
 #include <QVariantMap>
 
+// Whether a failed statement lost the connection, by the SQLSTATE the driver reported: class
+// 08, or PostgreSQL's 57P (the server ended the session). Without a state, by the message.
+bool IsConnectionLost(const QString &sqlState, const QString &message);
+
 // The one connection to the invoicing database (JDC), through an ODBC data source. Every
 // statement goes through it, adapted to the connected database. A statement the database
 // refuses raises AppError with the database's text and the statement; when the connection
@@ -50,12 +54,12 @@ public:
     void *OdbcHandle() const;
     // Opens the connection again when it was lost; raises AppError when it cannot.
     void EnsureOpen();
-    // Records the SQLSTATE of a statement that failed outside this class.
-    void NoteFailure(const QString &sqlState);
+    // Notes a statement that failed outside this class, by its SQLSTATE and message.
+    void NoteFailure(const QString &sqlState, const QString &message);
 
 private:
     void OpenDatabase();
-    [[noreturn]] void Fail(const QString &statement, const QSqlError &error);
+    [[noreturn]] void Fail(const QString &statement, const QSqlError &error, const QString &sqlState);
 
     QString m_connectionName;
     QString m_databaseName;

@@ -53,10 +53,10 @@ OdbcCursor::OdbcCursor(TJdcConnection &connection, const QString &statement)
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(connection.OdbcHandle()), &stmt))) {
         QString state;
         const QString text = diagnostics(SQL_HANDLE_DBC, connection.OdbcHandle(), &state);
-        connection.NoteFailure(state);
+        connection.NoteFailure(state, text);
         throw AppError(text + QLatin1Char('\n') + m_statement);
     }
-    m_handle = stmt;
+    m_handle.reset(stmt);
     const std::u16string sql = m_statement.toStdU16String();
     if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR *>(const_cast<char16_t *>(sql.c_str())), SQL_NTS)))
         Fail(m_statement);
@@ -78,17 +78,18 @@ OdbcCursor::OdbcCursor(TJdcConnection &connection, const QString &statement)
     m_read.assign(static_cast<size_t>(columns), true);
 }
 
-OdbcCursor::~OdbcCursor()
+OdbcCursor::~OdbcCursor() = default;
+
+void OdbcCursor::FreeStatement::operator()(void *handle) const
 {
-    if (m_handle)
-        SQLFreeHandle(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(m_handle));
+    SQLFreeHandle(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(handle));
 }
 
 void OdbcCursor::Fail(const QString &what)
 {
     QString state;
-    const QString text = diagnostics(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(m_handle), &state);
-    m_connection.NoteFailure(state);
+    const QString text = diagnostics(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(m_handle.get()), &state);
+    m_connection.NoteFailure(state, text);
     throw AppError(text + QLatin1Char('\n') + what);
 }
 
@@ -116,7 +117,7 @@ void OdbcCursor::ReadOnly(const std::vector<int> &columns)
 
 bool OdbcCursor::Next()
 {
-    auto *stmt = static_cast<SQLHSTMT>(m_handle);
+    auto *stmt = static_cast<SQLHSTMT>(m_handle.get());
     const SQLRETURN fetched = SQLFetch(stmt);
     if (fetched == SQL_NO_DATA)
         return false;

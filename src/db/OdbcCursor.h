@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <memory>
 #include <vector>
 
 class TJdcConnection;
@@ -35,9 +36,14 @@ public:
 private:
     [[noreturn]] void Fail(const QString &what);
 
+    // Frees the statement also when the constructor fails after making it.
+    struct FreeStatement {
+        void operator()(void *handle) const;
+    };
+
     TJdcConnection &m_connection;
     QString m_statement;
-    void *m_handle = nullptr; // SQLHSTMT
+    std::unique_ptr<void, FreeStatement> m_handle; // SQLHSTMT
     QStringList m_names;
     std::vector<bool> m_numeric;
     std::vector<bool> m_read;

@@ -38,7 +38,8 @@ int usage()
                             "  kerrowvantis-demo register NAME FILE           user data source NAME for FILE\n"
                             "  kerrowvantis-demo setup NAME FILE              both, unless NAME is registered already\n"
                             "  kerrowvantis-demo add-invoice DSN              one new invoice issued now\n"
-                            "  kerrowvantis-demo generate DSN COUNT DETAILS   new tables with COUNT invoices"));
+                            "  kerrowvantis-demo generate [--force] DSN COUNT DETAILS\n"
+                            "                  new tables with COUNT invoices; --force for a database this tool did not fill"));
     return 2;
 }
 
@@ -109,6 +110,7 @@ void fillDatabase(TJdcConnection &connection, int count, int details, const QDat
     QElapsedTimer timer;
     timer.start();
     CreateInvoicingTables(connection);
+    MarkDemoDatabase(connection);
     const DemoSeller seller = DemoSellerRow();
     InsertSeller(connection, seller);
     const QList<DemoInvoice> invoices = GenerateDemoInvoices(count, DemoSeed, from, to, seller);
@@ -189,7 +191,7 @@ int addInvoice(const QString &dsn)
     return 0;
 }
 
-int generate(const QString &dsn, const QString &countText, const QString &detailsText)
+int generate(const QString &dsn, const QString &countText, const QString &detailsText, bool force)
 {
     bool countOk = false;
     bool detailsOk = false;
@@ -200,6 +202,20 @@ int generate(const QString &dsn, const QString &countText, const QString &detail
     userOdbcFile();
     TJdcConnection connection;
     connection.Open(dsn);
+    // The tables a fill drops; unless the tool's mark says it filled them, they may be real data.
+    QStringList replaced;
+    for (const QString &table : connection.Tables()) {
+        for (const char *name : {"bdjdcxstyfp", "qtcyxxxhdw", "Kerrowvantis"}) {
+            if (table.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+                replaced << table;
+        }
+    }
+    if (!force && !replaced.isEmpty() && !IsDemoDatabase(connection)) {
+        complain(QStringLiteral("data source %1 holds tables this tool did not fill (%2); they are left as they are."
+                                " Give --force to replace them.")
+                     .arg(dsn, replaced.join(QStringLiteral(", "))));
+        return 1;
+    }
     // About fifty invoices a day, over three months at least and three years at most.
     const int days = qBound(91, count / 50, 3 * 365);
     fillDatabase(connection, count, details, QDateTime::currentDateTime().addDays(-days));
@@ -207,9 +223,10 @@ int generate(const QString &dsn, const QString &countText, const QString &detail
     return 0;
 }
 
-int run(const QStringList &args)
+int run(QStringList args)
 {
     const QString command = args.value(1);
+    const bool force = command == QLatin1String("generate") && args.removeAll(QStringLiteral("--force")) > 0;
     if (command == QLatin1String("create") && args.size() == 3)
         return create(args.at(2));
     if (command == QLatin1String("register") && args.size() == 4)
@@ -219,7 +236,7 @@ int run(const QStringList &args)
     if (command == QLatin1String("add-invoice") && args.size() == 3)
         return addInvoice(args.at(2));
     if (command == QLatin1String("generate") && args.size() == 5)
-        return generate(args.at(2), args.at(3), args.at(4));
+        return generate(args.at(2), args.at(3), args.at(4), force);
     return usage();
 }
 

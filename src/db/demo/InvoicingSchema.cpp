@@ -4,12 +4,19 @@
 
 #include <QVariantMap>
 
+namespace {
+
+const QString DemoMarkTable = QStringLiteral("kerrowvantis_demo");
+
+} // namespace
+
 void CreateInvoicingTables(TJdcConnection &connection, IssueTimeColumn kpsj)
 {
     const QStringList tables = connection.Tables();
-    for (const char *table : {"bdjdcxstyfp", "qtcyxxxhdw", "Kerrowvantis"}) {
-        if (tables.contains(QString::fromLatin1(table), Qt::CaseInsensitive))
-            connection.Execute(QStringLiteral("drop table %1").arg(QString::fromLatin1(table)));
+    for (const QString &table : {QStringLiteral("bdjdcxstyfp"), QStringLiteral("qtcyxxxhdw"),
+                                 QStringLiteral("Kerrowvantis"), DemoMarkTable}) {
+        if (tables.contains(table, Qt::CaseInsensitive))
+            connection.Execute(QStringLiteral("drop table %1").arg(table));
     }
     const QString timeType = kpsj == IssueTimeColumn::Text ? QStringLiteral("varchar(30)") : QStringLiteral("timestamp");
     connection.Execute(QStringLiteral(
@@ -22,6 +29,20 @@ void CreateInvoicingTables(TJdcConnection &connection, IssueTimeColumn kpsj)
         " zfr varchar(20), tpdm varchar(16), tphm varchar(10), primary key (jddm, jdhm))").arg(timeType));
     connection.Execute(QStringLiteral("create table qtcyxxxhdw (nsrsbh varchar(20), xhdwmc varchar(100),"
                                       " zgswjgdm varchar(20), zgswjgmc varchar(100))"));
+}
+
+void MarkDemoDatabase(TJdcConnection &connection)
+{
+    if (IsDemoDatabase(connection))
+        return;
+    connection.Execute(QStringLiteral("create table %1 (note varchar(100))").arg(DemoMarkTable));
+    connection.Execute(QStringLiteral("insert into %1 (note) values ('made by kerrowvantis-demo, which may replace"
+                                      " its tables')").arg(DemoMarkTable));
+}
+
+bool IsDemoDatabase(TJdcConnection &connection)
+{
+    return connection.Tables().contains(DemoMarkTable, Qt::CaseInsensitive);
 }
 
 QString SQLiteDataSourceLines(const QString &databaseFile)

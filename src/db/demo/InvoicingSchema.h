@@ -15,8 +15,14 @@ QString SQLiteDataSourceLines(const QString &databaseFile);
 
 enum class IssueTimeColumn { DateTime, Text }; // kpsj as a date-time column or as text
 
-// Drops the two tables and the buyer-details table where they exist, then creates the two.
+// Drops the two tables, the buyer-details table and the demo mark where they exist, then
+// creates the two.
 void CreateInvoicingTables(TJdcConnection &connection, IssueTimeColumn kpsj = IssueTimeColumn::DateTime);
+
+// The mark kerrowvantis-demo leaves in a database it filled, a table of its own, so that it
+// replaces the tables of no other database, a real invoicing program's least of all.
+void MarkDemoDatabase(TJdcConnection &connection);
+bool IsDemoDatabase(TJdcConnection &connection);
 
 struct DemoSeller {
     QString nsrsbh, xhdwmc, zgswjgdm, zgswjgmc;
