@@ -215,11 +215,14 @@ private slots:
         QFETCH(int, drawn);
         TEditEx edit;
         QCOMPARE(int(edit.Alignment()), int(Qt::AlignLeft));
+        // A text the program put there: a new alignment keeps it, and it stays unmodified.
+        edit.setText(QStringLiteral("132000000001"));
         edit.setLayoutDirection(Qt::LayoutDirection(direction));
         edit.SetAlignment(Qt::Alignment(set));
         QCOMPARE(int(edit.Alignment()), expected);
         const Qt::Alignment visual = QStyle::visualAlignment(edit.layoutDirection(), edit.alignment());
         QCOMPARE(int(visual & (Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter)), drawn);
+        QCOMPARE(edit.text(), QStringLiteral("132000000001"));
         QVERIFY(!edit.isModified());
     }
 

@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDesktopServices>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -120,6 +121,18 @@ public:
             throw AppError(QStringLiteral("处理失败"));
         return QObject::event(event);
     }
+};
+
+// Takes the place of the desktop's handler for a URL scheme.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void open(const QUrl &url) { urls << url; }
+
+public:
+    QList<QUrl> urls;
 };
 
 } // namespace
@@ -512,10 +525,23 @@ private slots:
                  QStringLiteral("Version 1.1.0.0  (Build 261201-090507)"));
     }
 
-    void helpWithoutAHelpFileSaysNothing()
+    // The help file opens with the desktop's handler for it; without one nothing opens and
+    // nothing is said.
+    void helpOpensTheHelpFileWhenThereIsOne()
     {
         Fixture f;
-        findItem(f.window->menuBar(), QStringLiteral("帮助/帮助"))->trigger();
+        UrlRecorder opened;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+        AppSettings().AppDir = f.settings.folder() + QLatin1Char('/');
+        QAction *help = findItem(f.window->menuBar(), QStringLiteral("帮助/帮助"));
+        help->trigger();
+        QVERIFY(opened.urls.isEmpty());
+
+        const QString file = f.settings.folder() + QStringLiteral("/Help.chm");
+        writeFileBytes(file, "ITSF");
+        help->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(file)});
         QVERIFY(f.boxes.shown.isEmpty());
     }
 
@@ -651,11 +677,20 @@ private slots:
         QVERIFY(printers.pages.isEmpty());
     }
 
-    void closeButtonClosesTheWindow()
+    // Closing the main window ends the program: the running event loop returns.
+    void closeButtonEndsTheProgram()
     {
         Fixture f;
         f.window->show();
-        QTest::mouseClick(f.find<QPushButton>("btnClose"), Qt::LeftButton);
+        QSignalSpy ending(qApp, &QCoreApplication::aboutToQuit);
+        QTimer::singleShot(0, f.window.get(), [&] { QTest::mouseClick(f.find<QPushButton>("btnClose"), Qt::LeftButton); });
+        // Should the window not end the program, the loop is ended from outside with 1.
+        QTimer guard;
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        guard.start(10000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(ending.size(), 1);
         QVERIFY(!f.window->isVisible());
     }
 };

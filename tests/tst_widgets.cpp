@@ -163,21 +163,6 @@ private slots:
         QCOMPARE(format, Qt::PlainText);
     }
 
-    void recorderAnswersFromItsScript()
-    {
-        RecordingMessageBoxes boxes;
-        boxes.replies = {true, false};
-        ScopedMessageBoxes scope(boxes);
-        ShowInfo(QStringLiteral("保存设置成功！"));
-        ShowWarning(QStringLiteral("偏移量不能为空!"));
-        QVERIFY(AskYesNo(QStringLiteral("a")));
-        QVERIFY(!AskYesNo(QStringLiteral("b")));
-        QVERIFY(!AskYesNo(QStringLiteral("c"))); // script used up: No
-        QCOMPARE(boxes.shown.size(), 5);
-        QCOMPARE(boxes.shown[0].kind, MessageKind::Information);
-        QCOMPARE(boxes.shown[1].text, QStringLiteral("偏移量不能为空!"));
-    }
-
     void showModalCenteredCentresFreesAndReturnsTheResult()
     {
         QPointer<ProbeDialog> dialog;

@@ -9,6 +9,9 @@
 TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    // The main window is often hidden; closing a dialog then must not end the program. Only
+    // closing the main window does.
+    setQuitOnLastWindowClosed(false);
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
@@ -23,10 +26,7 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 
 int RunEntryPoint(const MainWindowOptions &options)
 {
-    // No application display name: Qt would add it to the title bar of every window and box.
-    // The main window is often hidden; closing a dialog then must not end the program.
-    QGuiApplication::setQuitOnLastWindowClosed(false);
-
+    // No application display name is set: Qt would add it to the title bar of every window.
     std::unique_ptr<QLockFile> mutex; // held until the process ends
     if (!TUtil::CreateAppMutex(QStringLiteral("KerrowvantisFSK"), mutex)) {
         ShowWarning(QStringLiteral("Quorvant已经运行!"));

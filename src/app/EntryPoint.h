@@ -5,7 +5,8 @@
 #include <QApplication>
 
 // The program's application object: the last guard of the program-wide error display, for an
-// error that escapes a handler without passing through RunGuarded.
+// error that escapes a handler without passing through RunGuarded. Closing the last window does
+// not end it; closing the main window does.
 class TApplication final : public QApplication
 {
     Q_OBJECT
