@@ -76,6 +76,17 @@ void insertMonth(TJdcConnection &c)
     InsertInvoice(c, variant("00001232", "2008-04-01 08:00:00", "0", "下个月", "2", "2"));
 }
 
+// Invoice A with value as its buyer and as the buyer's address.
+DemoInvoice insertBuyerValue(TJdcConnection &c, const QString &value)
+{
+    EnsureBuyerTable(c);
+    DemoInvoice invoice = invoiceA();
+    invoice.ghdw = value;
+    InsertInvoice(c, invoice);
+    InsertBuyerDetails(c, invoice.jdhm, invoice.jddm, {QString(), QString(), QString(), value, QString()});
+    return invoice;
+}
+
 QByteArray golden(const char *name)
 {
     const QByteArray bytes = readFileBytes(QStringLiteral(TESTDATA_DIR "/") + QLatin1String(name));
@@ -372,11 +383,7 @@ private slots:
         QFETCH(QString, written);
         SKIP_UNAVAILABLE(backend);
         TestDatabase db(backend);
-        EnsureBuyerTable(db.connection());
-        DemoInvoice invoice = invoiceA();
-        invoice.ghdw = value;
-        InsertInvoice(db.connection(), invoice);
-        InsertBuyerDetails(db.connection(), invoice.jdhm, invoice.jddm, {QString(), QString(), QString(), value, QString()});
+        const DemoInvoice invoice = insertBuyerValue(db.connection(), value);
         const QByteArray document = MakeSBSJDocument(db.connection(), QStringLiteral("2008-03"));
         QVERIFY(document.contains(Gbk::encode(QStringLiteral("<ghdw>") + written + QStringLiteral("</ghdw> \r\n"))));
         QCOMPARE(elementTexts(document, QStringLiteral("ghdw")), QStringList{value});
@@ -402,11 +409,7 @@ private slots:
         QFETCH(QString, read);
         SKIP_UNAVAILABLE(backend);
         TestDatabase db(backend);
-        EnsureBuyerTable(db.connection());
-        DemoInvoice invoice = invoiceA();
-        invoice.ghdw = value;
-        InsertInvoice(db.connection(), invoice);
-        InsertBuyerDetails(db.connection(), invoice.jdhm, invoice.jddm, {QString(), QString(), QString(), value, QString()});
+        const DemoInvoice invoice = insertBuyerValue(db.connection(), value);
 
         const InvoiceTaxML message = MakeInvoiceTaxML(db.connection(), invoice.jddm, invoice.jdhm);
         const QByteArray record = unpacked(message);
