@@ -11,12 +11,13 @@ packages=(
     qt6-base-dev libqt6sql6-odbc
     unixodbc-dev libsqliteodbc odbc-postgresql postgresql
     libssl-dev zlib1g-dev libxml2-dev libzip-dev
-    libcurl4-openssl-dev openssl
+    libcurl4-openssl-dev openssl libfreexl-dev
     libzint-dev libzxing-dev poppler-utils
     libbenchmark-dev
     xvfb xauth x11-utils
     fontconfig fonts-arphic-uming
     gzip
+    python3-xlrd gnumeric
 )
 
 [ $# -eq 0 ] || packages=("$@")

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <map>
+#include <utility>
+#include <vector>
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -31,6 +35,50 @@ public:
     QByteArray ToXls() const;
 
     // (implementation's data members follow)
+private:
+    enum class Align { General, Left, Centre, Right };
+    enum class Kind { Blank, Text, Number, Formula };
+
+    struct Font {
+        QString name;
+        int twips = 240; // height in 1/20 point
+        bool bold = false;
+    };
+    // What a cell of the template or of the program carries besides its value; -1 and empty
+    // mean "as its column has it".
+    struct Look {
+        int font = -1;
+        Align align = Align::General;
+        QString numberFormat;
+    };
+    struct Column {
+        double width = 8.43; // in characters of the default font
+        Look look;
+    };
+    struct Cell {
+        Kind kind = Kind::Blank;
+        QString text;
+        double value = 0;
+        QByteArray parsed; // the formula's tokens
+        Look look;
+    };
+    struct Range {
+        int firstRow, firstColumn, lastRow, lastColumn;
+        bool holds(int row, int column) const;
+    };
+
+    Cell &cellAt(int row, int column);
+    Look lookOf(int row, int column, const Cell &cell) const;
+
+    QString m_sheetName = QStringLiteral("Sheet1");
+    std::vector<Font> m_fonts{Font{}};
+    std::map<int, Column> m_columns;
+    std::map<int, double> m_rowHeights; // in points
+    std::map<std::pair<int, int>, Cell> m_cells;
+    std::vector<Range> m_merges;
+    std::vector<Range> m_borders;
+
+    friend class XlsWriter;
 };
 
 // The texts of the first sheet of an .xls file as another reader (freexl) sees them, row by row
