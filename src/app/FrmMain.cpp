@@ -24,6 +24,7 @@
 #include "print/FrmSetPrintTime.h"
 #include "print/PDF417BarCode.h"
 #include "print/QtPrinters.h"
+#include "reports/FrmMKSaleReport.h"
 #include "reports/FrmSBSJ.h"
 #include "upload/FrmSBType.h"
 #include "upload/SetAuthenPwdForm.h"
@@ -279,6 +280,7 @@ QWidget *TFrmMain::CreateFilterArea()
     connect(m_btnPrt, &QPushButton::clicked, this, Guarded(&TFrmMain::btnPrtClick));
     connect(m_btnPrtAdjust, &QPushButton::clicked, this, Guarded(&TFrmMain::btnPrtAdjustClick));
     connect(m_btnClose, &QPushButton::clicked, this, Guarded(&TFrmMain::btnCloseClick));
+    connect(m_btnMakeReport, &QPushButton::clicked, this, Guarded(&TFrmMain::btnMakeReportClick));
     for (QPushButton *button : {m_btnQry, m_btnPrt, m_btnMakeReport, m_btnPrtAdjust, m_btnClose})
         row->addWidget(button);
     return area;
@@ -315,7 +317,7 @@ void TFrmMain::CreateMenus()
     m_itemManualEntry = AddItem(print, QStringLiteral("手工输入申报表"), BarcodeDeclaration);
 
     QMenu *reports = mainMenu1->addMenu(QStringLiteral("生成报表"));
-    AddItem(reports, QStringLiteral("生成机动车销售月报表"), TagBoth);
+    AddItem(reports, QStringLiteral("生成机动车销售月报表"), TagBoth, &TFrmMain::btnMakeReportClick);
     AddItem(reports, QStringLiteral("生成电子申报数据"), TagBoth);
     AddItem(reports, QStringLiteral("生成上报数据"), TagBoth, &TFrmMain::N18Click);
 
@@ -725,6 +727,11 @@ void TFrmMain::MenuItem1Click()
     setWindowState(windowState() | Qt::WindowMaximized);
     m_trayIcon->RestoreMainWindow();
     showMaximized();
+}
+
+void TFrmMain::btnMakeReportClick()
+{
+    ShowModalCentered<TfrmMKSaleReport>(*m_jdc, nullptr, *m_clock);
 }
 
 void TFrmMain::N18Click()

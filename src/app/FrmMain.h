@@ -131,6 +131,7 @@ private:
     void btnPrtClick();
     void btnPrtAdjustClick();
     void N13Click();
+    void btnMakeReportClick();
     void N18Click();
     void N21Click();
     void N22Click();

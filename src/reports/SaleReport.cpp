@@ -1,0 +1,106 @@
+#include "SaleReport.h"
+
+#include <QSaveFile>
+
+#include "XlsSheet.h"
+#include "config/AppError.h"
+#include "config/Settings.h"
+#include "config/Util.h"
+#include "db/InvoiceQuery.h"
+#include "db/OdbcCursor.h"
+#include "db/SqlDialect.h"
+
+namespace {
+
+// The list's columns B to F as the query gives them; G is the amount.
+constexpr int TextColumns = 5;
+constexpr int AmountColumn = 7;
+constexpr int FirstDataRow = 4;
+constexpr int EmptyRows = 9;
+
+QString monthText(const QDate &month)
+{
+    return month.toString(QStringLiteral("yyyy年MM月"));
+}
+
+// An amount as the database writes it, in whole cents; a NULL is 0.
+qint64 amountCents(QStringView text)
+{
+    QString cents = CentsText(text);
+    return cents.remove(QLatin1Char('.')).toLongLong();
+}
+
+} // namespace
+
+QDate SaleReportMonth(const QDate &today)
+{
+    return QDate(today.year(), today.month(), 1).addMonths(-1);
+}
+
+QString SaleReportName(const QString &sellerName, const QDate &month)
+{
+    QString name = sellerName + monthText(month) + QStringLiteral("机动车销售统一发票清单.xls");
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    for (QChar &c : name) {
+        if (c.unicode() < 32 || forbidden.contains(c))
+            c = QLatin1Char('_');
+    }
+    return name;
+}
+
+QString SaleReportTemplatePath()
+{
+    const QString folder = AppSettings().AppDir.isEmpty() ? TUtil::GetAppDir() : AppSettings().AppDir;
+    return folder + QStringLiteral("template/机动车销售统一发票清单.vts");
+}
+
+XlsSheet MakeSaleSheet(TJdcConnection &connection, const QString &templatePath, const QDate &month,
+                       const SellerValues &seller)
+{
+    XlsSheet sheet = XlsSheet::FromTemplate(templatePath);
+    sheet.SetText(2, 1, QStringLiteral("企业名称：") + seller.SellerName);
+    sheet.SetText(2, 4, QStringLiteral("纳税人识别号：") + seller.SellerTaxNo);
+    sheet.SetText(2, 6, QStringLiteral("所属期限：") + monthText(month));
+
+    // The month of the issue time as a range, so that it reads the same whether the invoicing
+    // program keeps kpsj as a timestamp or as text.
+    const QString from = month.toString(QStringLiteral("yyyy-MM-dd"));
+    const QString to = month.addMonths(1).toString(QStringLiteral("yyyy-MM-dd"));
+    OdbcCursor rows(connection, QStringLiteral("select jddm,jdhm,cd,cpxh,cjhm,jshj from bdjdcxstyfp"
+                                               " where (fpbz='0' or fpbz='2') and kpsj >= %1 and kpsj < %2"
+                                               " order by jddm,jdhm,kpsj")
+                                    .arg(QuotedSql(from), QuotedSql(to)));
+    int count = 0;
+    qint64 totalCents = 0;
+    while (rows.Next()) {
+        const int row = FirstDataRow + count;
+        ++count;
+        sheet.SetText(row, 1, QString::number(count));
+        for (int column = 0; column < TextColumns; ++column)
+            sheet.SetText(row, column + 2, TUtil::TrimControls(rows.Text(column)).toString());
+        const qint64 cents = amountCents(rows.Text(TextColumns));
+        totalCents += cents;
+        sheet.SetNumber(row, AmountColumn, double(cents) / 100.0);
+    }
+    if (count == 0) {
+        for (; count < EmptyRows; ++count) {
+            sheet.SetText(FirstDataRow + count, 1, QString::number(count + 1));
+            for (int column = 2; column <= AmountColumn; ++column)
+                sheet.SetText(FirstDataRow + count, column, QString());
+        }
+    }
+    const int totalRow = FirstDataRow + count;
+    sheet.SetText(totalRow, 1, QStringLiteral("合计"));
+    sheet.SetFormula(totalRow, AmountColumn, QStringLiteral("SUM(G4:G%1)").arg(totalRow - 1), double(totalCents) / 100.0);
+    sheet.SetThinBorders(FirstDataRow - 1, 1, totalRow, AmountColumn);
+    return sheet;
+}
+
+void WriteSaleReport(TJdcConnection &connection, const QString &templatePath, const QString &path, const QDate &month,
+                     const SellerValues &seller)
+{
+    const QByteArray bytes = MakeSaleSheet(connection, templatePath, month, seller).ToXls();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw AppError(QStringLiteral("无法写入报表文件%1：%2").arg(path, file.errorString()));
+}
