@@ -11,6 +11,7 @@
 #include "db/SqlDialect.h"
 #include "db/demo/DemoData.h"
 #include "db/demo/InvoicingSchema.h"
+#include "reports/ICData.h"
 #include "reports/SaleReport.h"
 
 #include <QCoreApplication>
@@ -76,5 +77,9 @@ int main(int argc, char *argv[])
                                 Seller());
                 return path;
             });
+    compare("IC-card data file", dsn,
+            QStringLiteral("select jddm,jdhm,cd,cpxh,cjhm,jshj from bdjdcxstyfp where (fpbz='0' or fpbz='2') and "
+                           "kpsj >= '2026-11-01' and kpsj < '2026-12-01' order by kpsj"),
+            [&] { return WriteICData(connection, folder.path(), QDate(2026, 12, 15), month, Seller()); });
     return 0;
 }

@@ -260,6 +260,8 @@ private slots:
                                     << true << 0 << "某某汽车销售有限公司2008年03月机动车销售统一发票清单.xls";
         QTest::newRow("taxml") << QStringList{"taxml", "--month", "2008-03", "--dsn", "kvtest_sqlite", "--out", "OUT"} << true
                                << 0 << "某某汽车销售有限公司(110101200801010-2008-03).zip";
+        QTest::newRow("ic data") << QStringList{"ic-data", "--month", "2008-03", "--dsn", "kvtest_sqlite", "--out", "OUT"} << true
+                                 << 0 << QStringLiteral("SB_110101200801010_%1_JDC_QYJDCXSFPB.xml").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
         QTest::newRow("no such data source") << QStringList{"sales-list", "--dsn", "kv_missing", "--out", "OUT"} << true << 2 << "";
         QTest::newRow("template missing") << QStringList{"sales-list", "--dsn", "kvtest_sqlite", "--out", "OUT"} << false << 3 << "";
         QTest::newRow("folder missing") << QStringList{"taxml", "--dsn", "kvtest_sqlite", "--out", "OUT/none"} << true << 4 << "";

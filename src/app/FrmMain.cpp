@@ -24,6 +24,7 @@
 #include "print/FrmSetPrintTime.h"
 #include "print/PDF417BarCode.h"
 #include "print/QtPrinters.h"
+#include "reports/FrmMKICData.h"
 #include "reports/FrmMKSaleReport.h"
 #include "reports/FrmSBSJ.h"
 #include "upload/FrmSBType.h"
@@ -318,7 +319,7 @@ void TFrmMain::CreateMenus()
 
     QMenu *reports = mainMenu1->addMenu(QStringLiteral("生成报表"));
     AddItem(reports, QStringLiteral("生成机动车销售月报表"), TagBoth, &TFrmMain::btnMakeReportClick);
-    AddItem(reports, QStringLiteral("生成电子申报数据"), TagBoth);
+    AddItem(reports, QStringLiteral("生成电子申报数据"), TagBoth, &TFrmMain::N11Click);
     AddItem(reports, QStringLiteral("生成上报数据"), TagBoth, &TFrmMain::N18Click);
 
     QMenu *upload = mainMenu1->addMenu(QStringLiteral("上传数据"));
@@ -732,6 +733,11 @@ void TFrmMain::MenuItem1Click()
 void TFrmMain::btnMakeReportClick()
 {
     ShowModalCentered<TfrmMKSaleReport>(*m_jdc, nullptr, *m_clock);
+}
+
+void TFrmMain::N11Click()
+{
+    ShowModalCentered<TfrmMKICData>(*m_jdc, nullptr, *m_clock);
 }
 
 void TFrmMain::N18Click()

@@ -132,6 +132,7 @@ private:
     void btnPrtAdjustClick();
     void N13Click();
     void btnMakeReportClick();
+    void N11Click();
     void N18Click();
     void N21Click();
     void N22Click();

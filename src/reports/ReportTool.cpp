@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include "ICData.h"
 #include "SaleReport.h"
 #include "TaxML.h"
 #include "config/AppError.h"
@@ -30,7 +31,9 @@ const QString Help = QStringLiteral(
     "Writes one monthly report of the dealer's motor-vehicle sales invoices and prints its path.\n\n"
     "  kerrowvantis-report sales-list [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
     "      the sales invoice list (.xls); default folder: [Other] ReportPath\n"
-    "  kerrowvantis-report taxml [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
+    "  kerrowvantis-report ic-data    [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
+    "      the IC-card declaration data file (.xml); default folder: the program folder\n"
+    "  kerrowvantis-report taxml      [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
     "      the electronic declaration archive (.zip); default folder: the current folder\n\n"
     "The month defaults to the one the windows offer: last month. The data source defaults to\n"
     "[DataBase] DSN of Kerrowvantis.ini beside this program.\n\n"
@@ -80,7 +83,9 @@ int run(const QString &command, const QDate &month, QString folder, const QStrin
     if (command == QLatin1String("sales-list") && !QFile::exists(SaleReportTemplatePath()))
         return fail(NoTemplate, QStringLiteral("模板文件不存在！") + SaleReportTemplatePath());
     if (folder.isEmpty()) {
-        folder = command == QLatin1String("sales-list") ? ReadReportPath() : QDir::currentPath();
+        folder = command == QLatin1String("sales-list") ? ReadReportPath()
+            : command == QLatin1String("ic-data")       ? settings.AppDir
+                                                        : QDir::currentPath();
     }
     if (!folderWritable(folder))
         return fail(FolderNotWritable, QStringLiteral("folder %1 does not exist or cannot be written").arg(folder));
@@ -102,6 +107,8 @@ int run(const QString &command, const QDate &month, QString folder, const QStrin
         if (command == QLatin1String("sales-list")) {
             written = folder + SaleReportName(Seller().SellerName, month);
             WriteSaleReport(connection, SaleReportTemplatePath(), written, month, Seller());
+        } else if (command == QLatin1String("ic-data")) {
+            written = WriteICData(connection, folder, QDate::currentDate(), month, Seller());
         } else {
             written = WriteSBSJArchive(connection, folder, month, Seller());
         }
@@ -125,7 +132,7 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(Help);
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("report"), QStringLiteral("sales-list or taxml"));
+    parser.addPositionalArgument(QStringLiteral("report"), QStringLiteral("sales-list, ic-data or taxml"));
     const QCommandLineOption monthOption(QStringLiteral("month"), QStringLiteral("the month, yyyy-mm"),
                                          QStringLiteral("yyyy-mm"));
     const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("the folder to write into"),
@@ -140,9 +147,9 @@ int main(int argc, char *argv[])
         return Written;
     }
     const QStringList positional = parser.positionalArguments();
-    static const QStringList commands{QStringLiteral("sales-list"), QStringLiteral("taxml")};
+    static const QStringList commands{QStringLiteral("sales-list"), QStringLiteral("ic-data"), QStringLiteral("taxml")};
     if (positional.size() != 1 || !commands.contains(positional[0]))
-        return fail(Usage, QStringLiteral("give one of sales-list, taxml (see --help)"));
+        return fail(Usage, QStringLiteral("give one of sales-list, ic-data, taxml (see --help)"));
 
     QDate month = SaleReportMonth(QDate::currentDate());
     if (parser.isSet(monthOption)) {
