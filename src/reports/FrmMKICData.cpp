@@ -31,7 +31,7 @@ TfrmMKICData::TfrmMKICData(TJdcConnection &connection, FolderBrowser *browser, c
 {
     setObjectName(QStringLiteral("frmMKICData"));
     setWindowTitle(QStringLiteral("生成IC卡申报数据"));
-    resize(760, 520);
+    setMinimumSize(760, 520);
     m_btnPath->setObjectName(QStringLiteral("btnPath"));
     m_edtFName->setObjectName(QStringLiteral("edtFName"));
     m_edtFName->setReadOnly(true);

@@ -78,7 +78,7 @@ TfrmMKSaleReport::TfrmMKSaleReport(TJdcConnection &connection, FolderBrowser *br
 {
     setObjectName(QStringLiteral("frmMKSaleReport"));
     setWindowTitle(QStringLiteral("生成《机动车销售统一发票清单》"));
-    resize(900, 600);
+    setMinimumSize(900, 600);
 
     auto *pathLabel = new QLabel(QStringLiteral("报表生成路径:"), this);
     pathLabel->setObjectName(QStringLiteral("StaticText2"));
@@ -210,6 +210,7 @@ void TfrmMKSaleReport::SetSheetView()
     m_f1Book1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (int column = SheetColumns; column < m_sheet->columnCount(); ++column)
         m_f1Book1->setColumnHidden(column, true);
+    m_f1Book1->resizeColumnsToContents();
 }
 
 void TfrmMKSaleReport::StoreReportPath()
