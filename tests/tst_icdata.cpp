@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "ScriptedBrowser.h"
 #include "TestSupport.h"
 
 #include "config/Settings.h"
@@ -73,13 +74,6 @@ SellerValues seller()
     values.SellerTaxNo = QStringLiteral("110101200801010");
     return values;
 }
-
-class ScriptedBrowser final : public FolderBrowser
-{
-public:
-    QString Browse(const QString &, const QString &) override { return answer; }
-    QString answer;
-};
 
 } // namespace
 

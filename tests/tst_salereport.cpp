@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "ScriptedBrowser.h"
 #include "TestSupport.h"
 
 #include "config/AppError.h"
@@ -72,18 +73,6 @@ QString text(const QHash<QPair<int, int>, QJsonObject> &cells, int row, int colu
     const QJsonObject cell = cells.value({row, column});
     return cell.value(QLatin1String("type")).toString() + QLatin1Char(':') + cell.value(QLatin1String("value")).toVariant().toString();
 }
-
-class ScriptedBrowser final : public FolderBrowser
-{
-public:
-    QString Browse(const QString &title, const QString &) override
-    {
-        titles << title;
-        return answer;
-    }
-    QString answer;
-    QStringList titles;
-};
 
 // A program folder of the test's own with the template in it.
 struct ProgramFolder {

@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "ScriptedBrowser.h"
 #include "TestSupport.h"
 
 #include "config/AppError.h"
@@ -187,18 +188,6 @@ SellerValues seller(const QString &name = SellerName)
     values.SellerTaxNo = TaxNo;
     return values;
 }
-
-class ScriptedBrowser final : public FolderBrowser
-{
-public:
-    QString Browse(const QString &title, const QString &) override
-    {
-        titles << title;
-        return answer;
-    }
-    QString answer;
-    QStringList titles;
-};
 
 } // namespace
 
