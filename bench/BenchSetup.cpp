@@ -3,6 +3,8 @@
 #include "app/FrmMain.h"
 #include "config/AppIniFile.h"
 #include "config/Settings.h"
+#include "db/JdcConnection.h"
+#include "db/demo/DemoData.h"
 #include "db/demo/InvoicingSchema.h"
 
 #include <QDir>
@@ -39,6 +41,17 @@ std::unique_ptr<TFrmMain> OpenBenchWindow()
     options.barcodeLibraryPath = QStringLiteral(BARCODEDLL_PATH);
     options.trayAvailable = false;
     return std::make_unique<TFrmMain>(options);
+}
+
+void FillBenchMonth(const QString &dsn, const QDate &first, int invoices)
+{
+    const DemoSeller seller = DemoSellerRow();
+    TJdcConnection connection;
+    connection.Open(dsn);
+    CreateInvoicingTables(connection);
+    InsertSeller(connection, seller);
+    LoadDemoInvoices(connection, GenerateDemoInvoices(invoices, 11, first.startOfDay(),
+                                                      first.addMonths(1).startOfDay().addSecs(-60), seller));
 }
 
 qint64 Median(std::vector<qint64> values)

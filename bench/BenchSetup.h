@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 #include <memory>
@@ -18,5 +19,9 @@ void UseBenchSettings(const QString &folder, const QString &dsn);
 
 // The main window as the program opens it from the settings in use, without a notification area.
 std::unique_ptr<TFrmMain> OpenBenchWindow();
+
+// Fresh invoicing tables in dsn with the demo seller and invoices issued across the month of
+// first (its first day).
+void FillBenchMonth(const QString &dsn, const QDate &first, int invoices);
 
 qint64 Median(std::vector<qint64> values);

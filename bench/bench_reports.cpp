@@ -57,14 +57,10 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     UseBenchDataSources(folder.path());
     const QString dsn = QStringLiteral("bench_sqlite");
-    const DemoSeller seller = DemoSellerRow();
     const QDate month(2026, 11, 1);
+    FillBenchMonth(dsn, month, monthly);
     TJdcConnection connection;
     connection.Open(dsn);
-    CreateInvoicingTables(connection);
-    InsertSeller(connection, seller);
-    LoadDemoInvoices(connection, GenerateDemoInvoices(monthly, 11, month.startOfDay(),
-                                                      month.addMonths(1).startOfDay().addSecs(-60), seller));
     LoadSellerDetails(connection);
     std::printf("%d invoices in %s\n", monthly, qPrintable(month.toString(QStringLiteral("yyyy-MM"))));
 

@@ -39,15 +39,7 @@ int main(int argc, char *argv[])
 
     // One month of invoices.
     const DemoSeller seller = DemoSellerRow();
-    const QDate first(2026, 11, 1);
-    {
-        TJdcConnection connection;
-        connection.Open(dsn);
-        CreateInvoicingTables(connection);
-        InsertSeller(connection, seller);
-        LoadDemoInvoices(connection, GenerateDemoInvoices(monthly, 11, first.startOfDay(),
-                                                          first.addMonths(1).startOfDay().addSecs(-60), seller));
-    }
+    FillBenchMonth(dsn, QDate(2026, 11, 1), monthly);
 
     QProcess server;
     server.start(QStringLiteral(TAXSERVER_PATH), {QStringLiteral("0"), QStringLiteral("--password"), seller.nsrsbh});

@@ -44,8 +44,7 @@ private slots:
         // The first copy is the real program, run from a folder of its own so that its
         // settings file is the test's, on an invoicing database with a seller.
         TestDatabase db(Backend::SQLite);
-        InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
-                                       QStringLiteral("13205810000"), QStringLiteral("某某税务分局")});
+        InsertSeller(db.connection(), TestSeller());
         QTemporaryDir folder;
         for (const QString &file : {ProgramPath, QStringLiteral(BARCODEDLL_PATH)})
             QVERIFY(QFile::copy(file, folder.filePath(QFileInfo(file).fileName())));

@@ -146,8 +146,7 @@ private slots:
         boxes.replies = {false, true};
         ScopedMessageBoxes scope(boxes);
         TestDatabase db(Backend::SQLite);
-        InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
-                                       QStringLiteral("13205810000"), QStringLiteral("某某税务分局")});
+        InsertSeller(db.connection(), TestSeller());
         LoadSellerDetails(db.connection());
         InsertInvoice(db.connection(), invoice("00000001", "2009-02-01 00:00:00", "0", QStringLiteral("一汽"), "100000"));
         QTemporaryDir out;

@@ -551,8 +551,7 @@ private slots:
         QFETCH(Backend, backend);
         SKIP_UNAVAILABLE(backend);
         TestDatabase db(backend);
-        InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
-                                       QStringLiteral("13205810000"), QStringLiteral("某某税务分局")});
+        InsertSeller(db.connection(), TestSeller());
         for (const char *number : {"00000001", "00000002"}) {
             DemoInvoice v;
             v.jddm = QStringLiteral("132000000001");
@@ -603,8 +602,7 @@ private slots:
     void damagedPasswordStillPreparesTheBuyerTable()
     {
         TestDatabase db(Backend::SQLite);
-        InsertSeller(db.connection(), {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"),
-                                       QStringLiteral("13205810000"), QStringLiteral("某某税务分局")});
+        InsertSeller(db.connection(), TestSeller());
         Fixture f("[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n[SBConfig]\r\nSBType=2\r\n[NetConfig]\r\nAuthenPwd=QUJDREU=\r\n");
         QCOMPARE(f.boxes.shown.size(), 1);
         QCOMPARE(f.boxes.shown[0].kind, MessageKind::Error);

@@ -27,12 +27,6 @@ const QString Python = QStringLiteral("/usr/bin/python3");
 const QString TemplateFile = QStringLiteral(TEMPLATE_DIR "/机动车销售统一发票清单.vts");
 const QDate March(2008, 3, 1);
 
-DemoSeller seller()
-{
-    return {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"), QStringLiteral("13205810000"),
-            QStringLiteral("某某税务分局")};
-}
-
 DemoInvoice invoice(const char *code, const char *number, const char *issued, const char *flag, const char *total)
 {
     DemoInvoice v;
@@ -117,7 +111,7 @@ private slots:
         SKIP_UNAVAILABLE(backend);
         TempSettings settings;
         TestDatabase db(backend);
-        InsertSeller(db.connection(), seller());
+        InsertSeller(db.connection(), TestSeller());
         LoadSellerDetails(db.connection());
         insertMonth(db.connection());
         QTemporaryDir out;
@@ -195,7 +189,7 @@ private slots:
         boxes.replies = {false, true};
         ScopedMessageBoxes scope(boxes);
         TestDatabase db(Backend::SQLite);
-        InsertSeller(db.connection(), seller());
+        InsertSeller(db.connection(), TestSeller());
         LoadSellerDetails(db.connection());
         insertMonth(db.connection());
         ProgramFolder program;
@@ -264,7 +258,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, written);
         TestDatabase db(Backend::SQLite);
-        InsertSeller(db.connection(), seller());
+        InsertSeller(db.connection(), TestSeller());
         insertMonth(db.connection());
         QTemporaryDir program;
         QVERIFY(QFile::copy(QStringLiteral(REPORT_TOOL_PATH), program.filePath(QStringLiteral("kerrowvantis-report"))));

@@ -155,6 +155,19 @@ QString CentsText(QStringView decimal)
     return sign + digits.mid(start, point - start) + QLatin1Char('.') + digits.mid(point);
 }
 
+qint64 AmountCents(QStringView decimal)
+{
+    QString cents = CentsText(decimal);
+    return cents.remove(QLatin1Char('.')).toLongLong();
+}
+
+QString IssuedInMonth(const QDate &first)
+{
+    const QString format = QStringLiteral("yyyy-MM-dd");
+    return QStringLiteral("kpsj >= %1 and kpsj < %2")
+        .arg(QuotedSql(first.toString(format)), QuotedSql(first.addMonths(1).toString(format)));
+}
+
 bool FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
                         IssueBookmark &pending)
 {

@@ -2,6 +2,7 @@
 
 #include "PrintRecord.h"
 
+#include <QDate>
 #include <QString>
 
 class InvoiceGridModel;
@@ -64,3 +65,9 @@ QString AmountText(QStringView text);
 // half away from zero by its digits: through a binary double 1.005 would become 1.00. Empty when
 // the text is no number (NULL).
 QString CentsText(QStringView decimal);
+// The same amount in whole cents; no amount is 0.
+qint64 AmountCents(QStringView decimal);
+
+// The condition "issued in the month of first" on kpsj, as a range: it reads the same whether
+// the invoicing program keeps the issue time as a timestamp or as text.
+QString IssuedInMonth(const QDate &first);

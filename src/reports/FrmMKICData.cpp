@@ -59,8 +59,7 @@ TfrmMKICData::~TfrmMKICData() = default;
 
 void TfrmMKICData::FormShow()
 {
-    const QString folder = AppSettings().AppDir.isEmpty() ? TUtil::GetAppDir() : AppSettings().AppDir;
-    m_edtFName->setText(folder + m_fileName);
+    m_edtFName->setText(AppSettings().AppDir + m_fileName);
 }
 
 void TfrmMKICData::btnPathClick()

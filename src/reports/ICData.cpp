@@ -19,7 +19,6 @@
 #include "config/Util.h"
 #include "db/InvoiceQuery.h"
 #include "db/OdbcCursor.h"
-#include "db/SqlDialect.h"
 
 namespace {
 
@@ -48,13 +47,6 @@ xmlNode *addChild(xmlNode *parent, const char *element, QStringView value = {})
 {
     const QByteArray text = xmlText(value);
     return xmlNewTextChild(parent, nullptr, name(element), value.isNull() ? nullptr : name(text.constData()));
-}
-
-// Whole cents of an amount's decimal text, rounded by its digits; a NULL is 0.
-qint64 cents(QStringView text)
-{
-    QString value = CentsText(text);
-    return value.remove(QLatin1Char('.')).toLongLong();
 }
 
 // "%10.2f" of a sum of cents, without going through a binary double.
@@ -92,13 +84,10 @@ QString ShortestDecimal(QStringView text)
 
 QByteArray MakeICDocument(TJdcConnection &connection, const QString &month, const SellerValues &seller)
 {
-    // The month as a range of issue times: the same whether kpsj is a timestamp or text.
     const QDate first = QDate::fromString(month + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
     OdbcCursor rows(connection, QStringLiteral("select jddm,jdhm,cd,cpxh,cjhm,jshj from bdjdcxstyfp"
-                                               " where (fpbz='0' or fpbz='2') and kpsj >= %1 and kpsj < %2"
-                                               " order by kpsj")
-                                    .arg(QuotedSql(first.toString(QStringLiteral("yyyy-MM-dd"))),
-                                         QuotedSql(first.addMonths(1).toString(QStringLiteral("yyyy-MM-dd")))));
+                                               " where (fpbz='0' or fpbz='2') and ")
+                                    + IssuedInMonth(first) + QStringLiteral(" order by kpsj"));
 
     const std::unique_ptr<xmlDoc, FreeDocument> doc(xmlNewDoc(name("1.0")));
     xmlNode *root = xmlNewDocNode(doc.get(), nullptr, name("JDC_QYJDCXSFPB"), nullptr);
@@ -118,7 +107,7 @@ QByteArray MakeICDocument(TJdcConnection &connection, const QString &month, cons
             addChild(invoice, Columns[column], rows.Text(column));
         const QStringView amount = rows.Text(5);
         addChild(invoice, "JDC_QYJDCXSFPB_JFHJJE", amount.isEmpty() ? QString() : ShortestDecimal(amount));
-        sum += cents(amount);
+        sum += AmountCents(amount);
     }
     addChild(addChild(root, "JDC_QYJDCXSFPB_HJ"), "JDC_QYJDCXSFPB_JFHJJE_HJ", totalText(sum));
 

@@ -8,8 +8,6 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
 
 #include "ICData.h"
 #include "SaleReport.h"
@@ -64,12 +62,6 @@ public:
     }
 };
 
-bool folderWritable(const QString &folder)
-{
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".kerrowvantis-XXXXXX")));
-    return QFileInfo(folder).isDir() && probe.open();
-}
-
 int run(const QString &command, const QDate &month, QString folder, const QString &dsnOption)
 {
     SettingsValues &settings = AppSettings();
@@ -87,7 +79,7 @@ int run(const QString &command, const QDate &month, QString folder, const QStrin
             : command == QLatin1String("ic-data")       ? settings.AppDir
                                                         : QDir::currentPath();
     }
-    if (!folderWritable(folder))
+    if (!FolderNotReady(QDir(folder).filePath(QStringLiteral("report"))).isEmpty())
         return fail(FolderNotWritable, QStringLiteral("folder %1 does not exist or cannot be written").arg(folder));
     TUtil::IncludePathDelimiter(folder);
 

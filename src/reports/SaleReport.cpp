@@ -8,7 +8,6 @@
 #include "config/Util.h"
 #include "db/InvoiceQuery.h"
 #include "db/OdbcCursor.h"
-#include "db/SqlDialect.h"
 
 namespace {
 
@@ -21,13 +20,6 @@ constexpr int EmptyRows = 9;
 QString monthText(const QDate &month)
 {
     return month.toString(QStringLiteral("yyyy年MM月"));
-}
-
-// An amount as the database writes it, in whole cents; a NULL is 0.
-qint64 amountCents(QStringView text)
-{
-    QString cents = CentsText(text);
-    return cents.remove(QLatin1Char('.')).toLongLong();
 }
 
 } // namespace
@@ -50,8 +42,7 @@ QString SaleReportName(const QString &sellerName, const QDate &month)
 
 QString SaleReportTemplatePath()
 {
-    const QString folder = AppSettings().AppDir.isEmpty() ? TUtil::GetAppDir() : AppSettings().AppDir;
-    return folder + QStringLiteral("template/机动车销售统一发票清单.vts");
+    return AppSettings().AppDir + QStringLiteral("template/机动车销售统一发票清单.vts");
 }
 
 XlsSheet MakeSaleSheet(TJdcConnection &connection, const QString &templatePath, const QDate &month,
@@ -62,14 +53,9 @@ XlsSheet MakeSaleSheet(TJdcConnection &connection, const QString &templatePath, 
     sheet.SetText(2, 4, QStringLiteral("纳税人识别号：") + seller.SellerTaxNo);
     sheet.SetText(2, 6, QStringLiteral("所属期限：") + monthText(month));
 
-    // The month of the issue time as a range, so that it reads the same whether the invoicing
-    // program keeps kpsj as a timestamp or as text.
-    const QString from = month.toString(QStringLiteral("yyyy-MM-dd"));
-    const QString to = month.addMonths(1).toString(QStringLiteral("yyyy-MM-dd"));
     OdbcCursor rows(connection, QStringLiteral("select jddm,jdhm,cd,cpxh,cjhm,jshj from bdjdcxstyfp"
-                                               " where (fpbz='0' or fpbz='2') and kpsj >= %1 and kpsj < %2"
-                                               " order by jddm,jdhm,kpsj")
-                                    .arg(QuotedSql(from), QuotedSql(to)));
+                                               " where (fpbz='0' or fpbz='2') and ")
+                                    + IssuedInMonth(month) + QStringLiteral(" order by jddm,jdhm,kpsj"));
     int count = 0;
     qint64 totalCents = 0;
     while (rows.Next()) {
@@ -78,7 +64,7 @@ XlsSheet MakeSaleSheet(TJdcConnection &connection, const QString &templatePath, 
         sheet.SetText(row, 1, QString::number(count));
         for (int column = 0; column < TextColumns; ++column)
             sheet.SetText(row, column + 2, TUtil::TrimControls(rows.Text(column)).toString());
-        const qint64 cents = amountCents(rows.Text(TextColumns));
+        const qint64 cents = AmountCents(rows.Text(TextColumns));
         totalCents += cents;
         sheet.SetNumber(row, AmountColumn, double(cents) / 100.0);
     }

@@ -90,3 +90,9 @@ QString UploadMark(TJdcConnection &connection, const QString &invoiceNumber)
     const QStringList marks = SelectedRows(connection, QStringLiteral("select BZ from Kerrowvantis where jdhm=") + QuotedSql(invoiceNumber));
     return marks.value(0, QStringLiteral("<no row>"));
 }
+
+DemoSeller TestSeller()
+{
+    return {QStringLiteral("110101200801010"), QStringLiteral("某某汽车销售有限公司"), QStringLiteral("13205810000"),
+            QStringLiteral("某某税务分局")};
+}

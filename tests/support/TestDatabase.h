@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/JdcConnection.h"
+#include "db/demo/InvoicingSchema.h"
 
 #include <QString>
 #include <QMetaType>
@@ -32,6 +33,9 @@ private:
     QString m_dsn;
     TJdcConnection m_connection;
 };
+
+// The dealer most tests sell as: 某某汽车销售有限公司, taxpayer number 110101200801010.
+DemoSeller TestSeller();
 
 // Adds one section to the test's ODBC file (ODBCINI), replacing one of the same name.
 void RegisterTestDataSource(const QString &name, const QString &body);
