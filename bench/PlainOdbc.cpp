@@ -7,18 +7,27 @@
 
 #include <vector>
 
-qint64 FetchWithPlainOdbc(const QString &dsn, const QString &statement, qint64 *cells)
+PlainOdbcConnection::PlainOdbcConnection(const QString &dsn)
 {
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env);
+    SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc);
     const QByteArray name = dsn.toUtf8();
-    if (!SQL_SUCCEEDED(SQLConnect(dbc, (SQLCHAR *)name.constData(), SQL_NTS, nullptr, 0, nullptr, 0)))
+    if (!SQL_SUCCEEDED(SQLConnect(m_dbc, (SQLCHAR *)name.constData(), SQL_NTS, nullptr, 0, nullptr, 0)))
         qFatal("ODBC connect failed");
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+}
+
+PlainOdbcConnection::~PlainOdbcConnection()
+{
+    SQLDisconnect(m_dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, m_env);
+}
+
+qint64 PlainOdbcConnection::Fetch(const QString &statement, qint64 *cells)
+{
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &stmt);
 
     QElapsedTimer timer;
     timer.start();
@@ -40,9 +49,10 @@ qint64 FetchWithPlainOdbc(const QString &dsn, const QString &statement, qint64 *
     }
     const qint64 elapsed = timer.elapsed();
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
     return elapsed;
 }
 
+qint64 FetchWithPlainOdbc(const QString &dsn, const QString &statement, qint64 *cells)
+{
+    return PlainOdbcConnection(dsn).Fetch(statement, cells);
+}

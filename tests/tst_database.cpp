@@ -372,15 +372,23 @@ private slots:
         QTest::newRow("small exponent") << "5E-3" << "0.01";
         QTest::newRow("point without digits before") << ".5" << "0.50";
         QTest::newRow("leading zeros and blanks") << " 007.1 " << "7.10";
+        QTest::newRow("plus sign, point without digits after") << "+5." << "5.00";
+        QTest::newRow("fifteen whole digits") << "123456789012345.675" << "123456789012345.68";
+        QTest::newRow("sixteen whole digits") << "1234567890123456.78" << "1234567890123456.78";
+        QTest::newRow("only a sign") << "-" << "";
+        QTest::newRow("only a point") << "." << "";
+        QTest::newRow("two points") << "1.2.3" << "";
         QTest::newRow("NULL") << "" << "";
         QTest::newRow("no number") << "abc" << "";
     }
 
+    // AmountCents reads the common forms its own quick way; it must agree with CentsText on all.
     void centsText()
     {
         QFETCH(QString, decimal);
         QFETCH(QString, cents);
         QCOMPARE(CentsText(decimal), cents);
+        QCOMPARE(AmountCents(decimal), QString(cents).remove(QLatin1Char('.')).toLongLong());
     }
 
     // The price without tax is computed by the database: in binary floating point wherever

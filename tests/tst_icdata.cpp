@@ -126,12 +126,18 @@ private slots:
         InsertInvoice(db.connection(), invoice("00000001", "2009-02-01 00:00:00", "0", QStringLiteral("一汽"), "100000"));
         InsertInvoice(db.connection(), invoice("00000003", "2009-02-10 00:00:00", "1", QStringLiteral("作废外"), "7"));
         InsertInvoice(db.connection(), invoice("00000004", "2009-03-01 00:00:00", "0", QStringLiteral("下月"), "7"));
+        // No amount and no maker: empty elements, nothing added to the total. A control
+        // character XML forbids is left out.
+        InsertInvoice(db.connection(), invoice("00000005", "2009-02-25 00:00:00", "0", QStringLiteral("x"), "8"));
+        db.connection().Execute(QStringLiteral("update bdjdcxstyfp set jshj = NULL, cd = NULL, cpxh = '大众\x01" "FV7152' "
+                                               "where jdhm = '00000005'"));
         const QByteArray document = MakeICDocument(db.connection(), QStringLiteral("2009-02"), seller());
         QVERIFY(document.startsWith("<?xml version=\"1.0\" encoding=\"GBK\"?>"));
         QStringList expected{QStringLiteral("JDC_QYJDCXSFPB"), QStringLiteral("JDC_QYJDCXSFPB_BTXX"), QStringLiteral("JDC_QYJDCXSFPB_NSRMC=某某汽车销售有限公司"),
                              QStringLiteral("JDC_QYJDCXSFPB_NSRSBH=110101200801010"), QStringLiteral("JDC_QYJDCXSFPB_SSQ=200902"),
                              QStringLiteral("JDC_QYJDCXSFPB_MXXX")};
-        expected << lineOf(1, "00000001", QStringLiteral("一汽"), "100000") << lineOf(2, "00000002", odd, "50000.5");
+        expected << lineOf(1, "00000001", QStringLiteral("一汽"), "100000") << lineOf(2, "00000002", odd, "50000.5")
+                 << lineOf(3, "00000005", QString(), "");
         expected << QStringLiteral("JDC_QYJDCXSFPB_HJ") << QStringLiteral("JDC_QYJDCXSFPB_JFHJJE_HJ= 150000.50");
         QCOMPARE(parsed(document), expected);
 

@@ -37,10 +37,12 @@ DemoInvoice invoice(const char *code, const char *number, const char *issued, co
     return v;
 }
 
-// March 2008: three invoices issued or voided, listed by code and number; one marked otherwise
-// and one of April are left out.
+// March 2008: four invoices issued or voided, listed by code and number, the last without an
+// amount; one marked otherwise and one of April are left out.
 void insertMonth(TJdcConnection &c)
 {
+    InsertInvoice(c, invoice("132000000002", "00000002", "2008-03-03 10:00:00", "0", "7"));
+    c.Execute(QStringLiteral("update bdjdcxstyfp set jshj = NULL where jdhm = '00000002'"));
     InsertInvoice(c, invoice("132000000002", "00000001", "2008-03-02 10:00:00", "0", "117000.50"));
     InsertInvoice(c, invoice("132000000001", "00000009", "2008-03-31 23:59:59", "2", "100000"));
     InsertInvoice(c, invoice("132000000001", "00000003", "2008-03-01 00:00:00", "0", "0.5"));
@@ -126,15 +128,16 @@ private slots:
             {"text:1", "text:132000000001", "text:00000003", "text:一汽-大众汽车有限公司", "text:大众FV7152", "text:LFV2A21K5A3001234", "number:0.5"},
             {"text:2", "text:132000000001", "text:00000009", "text:一汽-大众汽车有限公司", "text:大众FV7152", "text:LFV2A21K5A3001234", "number:100000"},
             {"text:3", "text:132000000002", "text:00000001", "text:一汽-大众汽车有限公司", "text:大众FV7152", "text:LFV2A21K5A3001234", "number:117000.5"},
+            {"text:4", "text:132000000002", "text:00000002", "text:一汽-大众汽车有限公司", "text:大众FV7152", "text:LFV2A21K5A3001234", "number:0"},
         };
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 4; ++i) {
             for (int column = 1; column <= 7; ++column)
                 QCOMPARE(text(cells, 4 + i, column), expected[i][column - 1]);
         }
-        QCOMPARE(text(cells, 7, 1), QStringLiteral("text:合计"));
-        QCOMPARE(text(cells, 7, 7), QStringLiteral("number:217001"));
-        QVERIFY(!cells.contains({8, 1}));
-        for (int row = 3; row <= 7; ++row) {
+        QCOMPARE(text(cells, 8, 1), QStringLiteral("text:合计"));
+        QCOMPARE(text(cells, 8, 7), QStringLiteral("number:217001"));
+        QVERIFY(!cells.contains({9, 1}));
+        for (int row = 3; row <= 8; ++row) {
             for (int column = 1; column <= 7; ++column)
                 QCOMPARE(cells.value({row, column}).value(QLatin1String("lines")).toArray(), (QJsonArray{1, 1, 1, 1}));
         }
@@ -147,8 +150,8 @@ private slots:
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-        QVERIFY2(lines.value(6).startsWith(QStringLiteral("合计,")) && lines.value(6).endsWith(QStringLiteral(",217001")),
-                 qPrintable(lines.value(6)));
+        QVERIFY2(lines.value(7).startsWith(QStringLiteral("合计,")) && lines.value(7).endsWith(QStringLiteral(",217001")),
+                 qPrintable(lines.value(7)));
     }
 
     void monthWithoutInvoicesHasNineEmptyRows()

@@ -129,7 +129,7 @@ bool OdbcCursor::Next()
         if (!m_read[c])
             continue;
         QString &value = m_values[c];
-        value.clear();
+        value.resize(0); // keeps the room of the previous row
         // Long texts come in pieces.
         while (true) {
             SQLLEN length = 0;
@@ -145,7 +145,7 @@ bool OdbcCursor::Next()
             if (got != SQL_SUCCESS_WITH_INFO)
                 break;
         }
-        if (m_numeric[c] && !value.isEmpty()) {
+        if (m_numeric[c] && !m_numberText && !value.isEmpty()) {
             bool ok = false;
             const double number = value.toDouble(&ok);
             if (ok)

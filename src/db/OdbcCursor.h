@@ -29,6 +29,10 @@ public:
     // than its use (a "t.*" query) then costs the driver only the cells used.
     void ReadOnly(const std::vector<int> &columns);
 
+    // Numbers from here on come as the driver writes them ("150000.00", "1.5E5"): for readers that
+    // parse them themselves and must not go through binary floating point.
+    void KeepNumberText() { m_numberText = true; }
+
     bool Next();
     // The column's text in the current row, valid until the next call of Next(); NULL is empty.
     QStringView Text(int column) const;
@@ -47,6 +51,7 @@ private:
     QStringList m_names;
     std::vector<bool> m_numeric;
     std::vector<bool> m_read;
+    bool m_numberText = false;
     std::vector<QString> m_values;
     std::vector<char16_t> m_buffer;
 };

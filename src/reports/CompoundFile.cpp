@@ -56,18 +56,15 @@ QByteArray directoryEntry(const QString &name, quint8 type, quint32 child, quint
 
 } // namespace
 
-QByteArray CompoundFile(const QString &streamName, QByteArray stream)
+QByteArray CompoundFile(const QString &streamName, const QByteArray &stream)
 {
-    if (stream.size() < MiniStreamCutoff)
-        stream.append(QByteArray(MiniStreamCutoff - stream.size(), '\0'));
-    const qsizetype streamSize = stream.size();
+    const qsizetype streamSize = std::max<qsizetype>(stream.size(), MiniStreamCutoff);
     const qsizetype streamSectors = (streamSize + SectorSize - 1) / SectorSize;
     qsizetype fatSectors = 1;
     while (fatSectors * EntriesPerFatSector < streamSectors + 1 + fatSectors)
         ++fatSectors;
     if (fatSectors > HeaderFatSlots)
         throw AppError(QStringLiteral("工作簿太大，无法写成 Excel 97-2003 文件"));
-    stream.append(QByteArray(streamSectors * SectorSize - streamSize, '\0'));
 
     const auto directorySector = quint32(streamSectors);
     const auto firstFatSector = directorySector + 1;
@@ -103,5 +100,10 @@ QByteArray CompoundFile(const QString &streamName, QByteArray stream)
             next = FatSector;
         put32(fat, int(4 * i), next);
     }
-    return header + stream + directory + fat;
+    // One copy of the stream, straight into the file, padded to whole sectors.
+    QByteArray file;
+    file.reserve(header.size() + streamSectors * SectorSize + directory.size() + fat.size());
+    file.append(header).append(stream);
+    file.append(QByteArray(streamSectors * SectorSize - stream.size(), '\0'));
+    return file.append(directory).append(fat);
 }

@@ -17,6 +17,18 @@ constexpr int AmountColumn = 7;
 constexpr int FirstDataRow = 4;
 constexpr int EmptyRows = 9;
 
+// The count as text in the buffer, without an allocation per row.
+QStringView decimal(int count, char16_t (&buffer)[12])
+{
+    char16_t *end = buffer + 12;
+    char16_t *at = end;
+    do {
+        *--at = char16_t(u'0' + count % 10);
+        count /= 10;
+    } while (count > 0);
+    return QStringView(at, end);
+}
+
 QString monthText(const QDate &month)
 {
     return month.toString(QStringLiteral("yyyy年MM月"));
@@ -56,14 +68,16 @@ XlsSheet MakeSaleSheet(TJdcConnection &connection, const QString &templatePath, 
     OdbcCursor rows(connection, QStringLiteral("select jddm,jdhm,cd,cpxh,cjhm,jshj from bdjdcxstyfp"
                                                " where (fpbz='0' or fpbz='2') and ")
                                     + IssuedInMonth(month) + QStringLiteral(" order by jddm,jdhm,kpsj"));
+    rows.KeepNumberText(); // amounts are summed from the database's own digits
     int count = 0;
     qint64 totalCents = 0;
     while (rows.Next()) {
         const int row = FirstDataRow + count;
         ++count;
-        sheet.SetText(row, 1, QString::number(count));
+        char16_t number[12];
+        sheet.SetText(row, 1, decimal(count, number));
         for (int column = 0; column < TextColumns; ++column)
-            sheet.SetText(row, column + 2, TUtil::TrimControls(rows.Text(column)).toString());
+            sheet.SetText(row, column + 2, TUtil::TrimControls(rows.Text(column)));
         const qint64 cents = AmountCents(rows.Text(TextColumns));
         totalCents += cents;
         sheet.SetNumber(row, AmountColumn, double(cents) / 100.0);

@@ -22,6 +22,7 @@
 #include "db/JdcConnection.h"
 #include "db/OdbcCursor.h"
 #include "db/SqlDialect.h"
+#include "reports/XmlText.h"
 
 namespace {
 
@@ -147,47 +148,11 @@ QString valueText(const OdbcCursor &rows, int column, Value kind)
     return text.toString();
 }
 
-// The controls XML 1.0 allows in no document, not even as references: every one below the
-// blank except tab, line feed and carriage return. Values are written without them.
-bool forbiddenInXml(char16_t c)
-{
-    return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
-}
-
-// Appends the value's GBK bytes with "&", "<" and ">" as entities and without the controls XML
-// forbids; most values hold none of them. The second byte of a GBK pair is 0x40 or above, so
-// those bytes always stand for themselves.
-void appendEscaped(QByteArray &out, Gbk::Writer &writer, QStringView value)
-{
-    const qsizetype at = out.size();
-    writer.append(out, value);
-    const auto special = [](char c) {
-        return c == '&' || c == '<' || c == '>' || forbiddenInXml(static_cast<unsigned char>(c));
-    };
-    const char *end = out.constData() + out.size();
-    const char *found = std::find_if(out.constData() + at, end, special);
-    if (found == end)
-        return;
-    const qsizetype first = found - out.constData();
-    const QByteArray rest = out.mid(first);
-    out.truncate(first);
-    for (const char byte : rest) {
-        if (byte == '&')
-            out += "&amp;";
-        else if (byte == '<')
-            out += "&lt;";
-        else if (byte == '>')
-            out += "&gt;";
-        else if (!forbiddenInXml(static_cast<unsigned char>(byte)))
-            out += byte;
-    }
-}
-
 // "]]>" would end the section early: its ">" moves into a section of its own.
 QString cdata(const QString &value)
 {
     QString text = value;
-    text.removeIf([](QChar c) { return forbiddenInXml(c.unicode()); });
+    text.removeIf([](QChar c) { return ForbiddenInXml(c.unicode()); });
     text.replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"));
     return QStringLiteral("<![CDATA[") + text + QStringLiteral("]]>");
 }
@@ -347,9 +312,9 @@ QByteArray MakeSBSJDocument(TJdcConnection &connection, const QString &month)
             const Element &element = MonthlyRecord[i];
             document += element.opening;
             if (element.kind == Value::Plain)
-                appendEscaped(document, writer, rows.Text(columns[i]));
+                AppendXmlText(document, writer, rows.Text(columns[i]));
             else
-                appendEscaped(document, writer, valueText(rows, columns[i], element.kind));
+                AppendXmlText(document, writer, valueText(rows, columns[i], element.kind));
             document += element.closing;
             document += "\r\n";
         }

@@ -69,13 +69,33 @@ bool XlsSheet::Range::holds(int row, int column) const
 XlsSheet::Cell &XlsSheet::cellAt(int row, int column)
 {
     checkPosition(row, column);
-    return m_cells[{row, column}];
+    const auto r = std::size_t(row);
+    const auto c = std::size_t(column);
+    if (c > m_width) {
+        // Laid out again, wider: the template sets the width before the data come.
+        std::vector<Cell> wider(m_rowCount * c);
+        for (std::size_t i = 0; i < m_rowCount; ++i)
+            std::copy_n(m_cells.begin() + std::ptrdiff_t(i * m_width), m_width, wider.begin() + std::ptrdiff_t(i * c));
+        m_cells.swap(wider);
+        m_width = c;
+    }
+    if (r > m_rowCount) {
+        m_rowCount = r;
+        m_cells.resize(m_rowCount * m_width);
+    }
+    return m_cells[(r - 1) * m_width + c - 1];
 }
 
-XlsSheet::Look XlsSheet::lookOf(int row, int column, const Cell &cell) const
+const XlsSheet::Cell *XlsSheet::findCell(int row, int column) const
 {
-    Q_UNUSED(row)
-    Look look = cell.look;
+    if (row < 1 || column < 1 || std::size_t(row) > m_rowCount || std::size_t(column) > m_width)
+        return nullptr;
+    return &m_cells[(std::size_t(row) - 1) * m_width + std::size_t(column) - 1];
+}
+
+XlsSheet::Look XlsSheet::lookOf(int column, const Cell &cell) const
+{
+    Look look = cell.look < 0 ? Look{} : m_looks[std::size_t(cell.look)];
     const auto found = m_columns.find(column);
     if (found != m_columns.end()) {
         const Look &columnLook = found->second.look;
@@ -93,13 +113,13 @@ XlsSheet::Look XlsSheet::lookOf(int row, int column, const Cell &cell) const
     return look;
 }
 
-void XlsSheet::SetText(int row, int column, const QString &text)
+void XlsSheet::SetText(int row, int column, QStringView text)
 {
     if (text.size() > 32767)
         throw AppError(QStringLiteral("单元格 %1%2 的文字超过 32767 个字符").arg(columnLetters(column)).arg(row));
     Cell &cell = cellAt(row, column);
     cell.kind = Kind::Text;
-    cell.text = text;
+    cell.text = text.isEmpty() ? -1 : m_strings.Add(text);
 }
 
 void XlsSheet::SetNumber(int row, int column, double value)
@@ -112,12 +132,11 @@ void XlsSheet::SetNumber(int row, int column, double value)
 void XlsSheet::SetFormula(int row, int column, const QString &formula, double value)
 {
     checkPosition(row, column);
-    const QByteArray parsed = ParsedXlsFormula(formula);
+    m_formulas.push_back({formula, ParsedXlsFormula(formula)});
     Cell &cell = cellAt(row, column);
     cell.kind = Kind::Formula;
-    cell.text = formula;
     cell.value = value;
-    cell.parsed = parsed;
+    cell.formula = int(m_formulas.size() - 1);
 }
 
 void XlsSheet::SetThinBorders(int firstRow, int firstColumn, int lastRow, int lastColumn)
@@ -131,12 +150,8 @@ void XlsSheet::SetThinBorders(int firstRow, int firstColumn, int lastRow, int la
 
 QList<QStringList> XlsSheet::Cells() const
 {
-    int rows = 0;
-    int columns = 0;
-    for (const auto &[position, cell] : m_cells) {
-        rows = std::max(rows, position.first);
-        columns = std::max(columns, position.second);
-    }
+    int rows = int(m_rowCount);
+    int columns = int(m_width);
     for (const std::vector<Range> *ranges : {&m_borders, &m_merges}) {
         for (const Range &range : *ranges) {
             rows = std::max(rows, range.lastRow);
@@ -144,18 +159,22 @@ QList<QStringList> XlsSheet::Cells() const
         }
     }
     QList<QStringList> shown(rows, QStringList(columns, QString()));
-    for (const auto &[position, cell] : m_cells) {
-        QString &text = shown[position.first - 1][position.second - 1];
-        switch (cell.kind) {
-        case Kind::Text:
-            text = cell.text;
-            break;
-        case Kind::Number:
-        case Kind::Formula:
-            text = formattedNumber(cell.value, lookOf(position.first, position.second, cell).numberFormat);
-            break;
-        case Kind::Blank:
-            break;
+    for (std::size_t r = 0; r < m_rowCount; ++r) {
+        for (std::size_t c = 0; c < m_width; ++c) {
+            const Cell &cell = m_cells[r * m_width + c];
+            QString &text = shown[qsizetype(r)][qsizetype(c)];
+            switch (cell.kind) {
+            case Kind::Text:
+                if (cell.text >= 0)
+                    text = m_strings.At(cell.text).toString();
+                break;
+            case Kind::Number:
+            case Kind::Formula:
+                text = formattedNumber(cell.value, lookOf(int(c + 1), cell).numberFormat);
+                break;
+            case Kind::Blank:
+                break;
+            }
         }
     }
     return shown;
@@ -277,10 +296,16 @@ XlsSheet XlsSheet::FromTemplate(const QString &path)
             int row = 0;
             int column = 0;
             position(attributes.value(QLatin1String("ref")).toString(), row, column);
-            Cell &cell = sheet.m_cells[{row, column}];
-            look(cell.look);
-            cell.text = xml.readElementText();
-            cell.kind = cell.text.isEmpty() ? Kind::Blank : Kind::Text;
+            Look cellLook;
+            look(cellLook);
+            Cell &cell = sheet.cellAt(row, column);
+            if (cellLook.font >= 0 || cellLook.align != Align::General || !cellLook.numberFormat.isEmpty()) {
+                cell.look = int(sheet.m_looks.size());
+                sheet.m_looks.push_back(cellLook);
+            }
+            const QString text = xml.readElementText();
+            cell.kind = text.isEmpty() ? Kind::Blank : Kind::Text;
+            cell.text = text.isEmpty() ? -1 : sheet.m_strings.Add(text);
         } else {
             fail(QStringLiteral("不认识的元素 %1").arg(element));
         }

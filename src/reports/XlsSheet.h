@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <utility>
 #include <vector>
@@ -8,6 +9,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include "reports/StringPool.h"
 
 // The one worksheet of the monthly sales list as an Excel 97-2003 workbook (BIFF8 in an OLE2
 // compound file): text cells (shared strings, Unicode), number cells, a formula with its
@@ -20,7 +23,7 @@ public:
     // the reason when the file cannot be read or is not a template.
     static XlsSheet FromTemplate(const QString &path);
 
-    void SetText(int row, int column, const QString &text);
+    void SetText(int row, int column, QStringView text);
     void SetNumber(int row, int column, double value);
     // formula as Excel writes it without "=", e.g. "SUM(G4:G6)"; value is stored as its result.
     void SetFormula(int row, int column, const QString &formula, double value);
@@ -55,12 +58,16 @@ private:
         double width = 8.43; // in characters of the default font
         Look look;
     };
+    struct Formula {
+        QString text;
+        QByteArray parsed; // its tokens
+    };
     struct Cell {
         Kind kind = Kind::Blank;
-        QString text;
+        int look = -1;    // in m_looks; -1: as its column has it
+        int formula = -1; // in m_formulas
+        int text = -1;    // in m_strings; -1 for an empty text
         double value = 0;
-        QByteArray parsed; // the formula's tokens
-        Look look;
     };
     struct Range {
         int firstRow, firstColumn, lastRow, lastColumn;
@@ -68,13 +75,22 @@ private:
     };
 
     Cell &cellAt(int row, int column);
-    Look lookOf(int row, int column, const Cell &cell) const;
+    // The cell if the sheet holds one there, else nullptr.
+    const Cell *findCell(int row, int column) const;
+    Look lookOf(int column, const Cell &cell) const;
 
     QString m_sheetName = QStringLiteral("Sheet1");
     std::vector<Font> m_fonts{Font{}};
     std::map<int, Column> m_columns;
     std::map<int, double> m_rowHeights; // in points
-    std::map<std::pair<int, int>, Cell> m_cells;
+    // Row by row, every row m_width cells wide: a month's list is ten thousand rows of the
+    // template's seven columns, kept without an allocation per row.
+    std::vector<Cell> m_cells;
+    std::size_t m_width = 0;
+    std::size_t m_rowCount = 0;
+    StringPool m_strings; // the texts of the cells
+    std::vector<Look> m_looks;
+    std::vector<Formula> m_formulas;
     std::vector<Range> m_merges;
     std::vector<Range> m_borders;
 

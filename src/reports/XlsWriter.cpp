@@ -7,7 +7,6 @@
 #include <tuple>
 #include <vector>
 
-#include <QHash>
 #include <QtEndian>
 
 #include "config/AppError.h"
@@ -52,6 +51,7 @@ constexpr int StyleXfs = 15; // the sixteen XFs every workbook holds: 15 styles 
 constexpr int FirstCellXf = 16;
 constexpr int RowsPerBlock = 32;
 constexpr quint8 GbCharSet = 134;
+constexpr int MaxColumns = 256;
 
 class Payload final
 {
@@ -65,7 +65,6 @@ public:
         m_bytes.append(value);
         return *this;
     }
-    Payload &zeros(int count) { return bytes(QByteArray(count, '\0')); }
     const QByteArray &data() const { return m_bytes; }
 
 private:
@@ -80,12 +79,19 @@ private:
     QByteArray m_bytes;
 };
 
+void appendHeader(QByteArray &stream, quint16 id, qsizetype size)
+{
+    Q_ASSERT(size <= MaxPayload);
+    char header[4];
+    qToLittleEndian(id, header);
+    qToLittleEndian(quint16(size), header + 2);
+    stream.append(header, 4);
+}
+
 void append(QByteArray &stream, quint16 id, const QByteArray &payload)
 {
-    Q_ASSERT(payload.size() <= MaxPayload);
-    Payload header;
-    header.u16(id).u16(int(payload.size()));
-    stream.append(header.data()).append(payload);
+    appendHeader(stream, id, payload.size());
+    stream.append(payload);
 }
 
 void append(QByteArray &stream, quint16 id, const Payload &payload)
@@ -93,22 +99,52 @@ void append(QByteArray &stream, quint16 id, const Payload &payload)
     append(stream, id, payload.data());
 }
 
+// A record of a few fields assembled in place: the cell records, thousands to a sheet.
+class SmallRecord final
+{
+public:
+    explicit SmallRecord(quint16 id) { qToLittleEndian(id, m_bytes); }
+    SmallRecord &u16(int value) { return raw(quint16(value)); }
+    SmallRecord &u32(quint32 value) { return raw(value); }
+    SmallRecord &f64(double value) { return raw(value); }
+    void appendTo(QByteArray &stream)
+    {
+        qToLittleEndian(quint16(m_size - 4), m_bytes + 2);
+        stream.append(m_bytes, m_size);
+    }
+
+private:
+    template<typename T>
+    SmallRecord &raw(T value)
+    {
+        Q_ASSERT(m_size + int(sizeof(T)) <= int(sizeof m_bytes));
+        qToLittleEndian(value, m_bytes + m_size);
+        m_size += int(sizeof(T));
+        return *this;
+    }
+    char m_bytes[32];
+    int m_size = 4;
+};
+
 // Text as BIFF8 keeps it: one byte a character when every character fits, else UTF-16LE.
-bool fitsOneByte(const QString &text)
+bool fitsOneByte(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
 }
 
-QByteArray characters(QStringView text, bool oneByte)
+void appendCharacters(QByteArray &out, QStringView text, bool oneByte)
 {
-    Payload out;
+    const qsizetype at = out.size();
+    out.resize(at + text.size() * (oneByte ? 1 : 2));
+    char *to = out.data() + at;
     for (const QChar c : text) {
-        if (oneByte)
-            out.u8(c.unicode());
-        else
-            out.u16(c.unicode());
+        if (oneByte) {
+            *to++ = char(c.unicode());
+        } else {
+            qToLittleEndian(c.unicode(), to);
+            to += 2;
+        }
     }
-    return out.data();
 }
 
 // ShortXLUnicodeString (8-bit length) or XLUnicodeString (16-bit length).
@@ -120,51 +156,66 @@ QByteArray unicodeString(const QString &text, bool shortLength)
         out.u8(int(text.size()));
     else
         out.u16(int(text.size()));
-    out.u8(oneByte ? 0 : 1).bytes(characters(text, oneByte));
-    return out.data();
+    out.u8(oneByte ? 0 : 1);
+    QByteArray bytes = out.data();
+    appendCharacters(bytes, text, oneByte);
+    return bytes;
 }
 
 // The shared strings: SST with CONTINUE records where it passes the record limit, and the
 // EXTSST index of every eighth (or more) string. A string's header never splits; where its
-// characters run on, the CONTINUE record starts with the option byte again.
-void appendStrings(QByteArray &stream, const QStringList &strings, quint32 references)
+// characters run on, the CONTINUE record starts with the option byte again. Records are
+// written straight into the stream and their size filled in when they close.
+void appendStrings(QByteArray &stream, const std::vector<QStringView> &strings, quint32 references)
 {
     const int perBucket = std::max(8, int(strings.size() / 128 + 1));
     Payload index;
     index.u16(perBucket);
 
-    quint16 id = Sst;
-    Payload record;
-    record.u32(references).u32(quint32(strings.size()));
-    auto flush = [&] {
-        append(stream, id, record);
-        id = Continue;
-        record = Payload();
+    qsizetype recordStart = 0; // where the open record's payload starts
+    auto open = [&](quint16 id) {
+        appendHeader(stream, id, 0);
+        recordStart = stream.size();
     };
-    for (qsizetype i = 0; i < strings.size(); ++i) {
-        const QString &text = strings[i];
+    auto close = [&] {
+        Q_ASSERT(stream.size() - recordStart <= MaxPayload);
+        qToLittleEndian(quint16(stream.size() - recordStart), stream.data() + recordStart - 2);
+    };
+    auto used = [&] { return stream.size() - recordStart; };
+
+    open(Sst);
+    char counts[8];
+    qToLittleEndian(references, counts);
+    qToLittleEndian(quint32(strings.size()), counts + 4);
+    stream.append(counts, 8);
+    for (std::size_t i = 0; i < strings.size(); ++i) {
+        const QStringView text = strings[i];
         const bool oneByte = fitsOneByte(text);
         const int unit = oneByte ? 1 : 2;
-        if (record.data().size() + 3 + (text.isEmpty() ? 0 : unit) > MaxPayload)
-            flush();
-        if (i % perBucket == 0) {
-            const int offset = int(4 + record.data().size());
-            index.u32(quint32(stream.size() + offset)).u16(offset).u16(0);
+        if (used() + 3 + (text.isEmpty() ? 0 : unit) > MaxPayload) {
+            close();
+            open(Continue);
         }
-        record.u16(int(text.size())).u8(oneByte ? 0 : 1);
+        if (i % std::size_t(perBucket) == 0)
+            index.u32(quint32(stream.size())).u16(int(4 + used())).u16(0);
+        char header[3];
+        qToLittleEndian(quint16(text.size()), header);
+        header[2] = char(oneByte ? 0 : 1);
+        stream.append(header, 3);
         qsizetype done = 0;
         while (true) {
-            const qsizetype room = (MaxPayload - record.data().size()) / unit;
+            const qsizetype room = (MaxPayload - used()) / unit;
             const qsizetype count = std::min(room, text.size() - done);
-            record.bytes(characters(QStringView(text).mid(done, count), oneByte));
+            appendCharacters(stream, text.mid(done, count), oneByte);
             done += count;
             if (done == text.size())
                 break;
-            flush();
-            record.u8(oneByte ? 0 : 1);
+            close();
+            open(Continue);
+            stream.append(char(oneByte ? 0 : 1));
         }
     }
-    flush();
+    close();
     append(stream, ExtSst, index);
 }
 
@@ -179,6 +230,7 @@ public:
 private:
     using Align = XlsSheet::Align;
     using Kind = XlsSheet::Kind;
+    using Cell = XlsSheet::Cell;
     struct XfKey {
         int font;
         int format;
@@ -189,18 +241,21 @@ private:
             return std::tie(font, format, align, border) < std::tie(other.font, other.format, other.align, other.border);
         }
     };
-    // One record of the sheet's cells, after the bordered ranges filled the gaps.
+    // One cell record: a cell of the sheet, or a blank one that carries a border.
     struct Placed {
+        int column;
         Kind kind;
-        int xf;
-        const XlsSheet::Cell *cell;
+        bool border;
+        const Cell *cell;
     };
 
     static int horizontal(Align align);
     int formatOf(const QString &format);
     int xfOf(const XlsSheet::Look &look, bool border);
-    int stringOf(const QString &text);
-    void placeCells();
+    int cellXf(int column, const Cell &cell, bool border);
+    int stringOf(int sheetString);
+    bool bordered(int row, int column) const;
+    void placeRow(int row, std::vector<Placed> &placed) const;
     QByteArray globals(quint32 &sheetOffsetAt);
     QByteArray worksheet();
 
@@ -208,11 +263,13 @@ private:
     QStringList m_formats;
     std::map<XfKey, int> m_xfIndex;
     std::vector<XfKey> m_xfs;
-    QStringList m_strings;
-    QHash<QString, int> m_stringIndex;
+    // The XF of a cell without a look of its own, by column and border; 0 while not yet known.
+    std::vector<int> m_plainXfs = std::vector<int>(2 * (MaxColumns + 1), 0);
+    // The shared strings are the sheet's texts that cells show, in the order first shown.
+    std::vector<QStringView> m_strings;
+    std::vector<int> m_stringIndex; // by the sheet's string; -1 while not shown
+
     quint32 m_stringReferences = 0;
-    std::map<std::pair<int, int>, Placed> m_placed;
-    std::map<int, int> m_columnXfs;
 };
 
 int XlsWriter::horizontal(Align align)
@@ -251,43 +308,56 @@ int XlsWriter::xfOf(const XlsSheet::Look &look, bool border)
     return found->second;
 }
 
-int XlsWriter::stringOf(const QString &text)
+int XlsWriter::cellXf(int column, const Cell &cell, bool border)
 {
-    ++m_stringReferences;
-    const auto found = m_stringIndex.constFind(text);
-    if (found != m_stringIndex.constEnd())
-        return found.value();
-    m_strings.append(text);
-    return m_stringIndex[text] = int(m_strings.size() - 1);
+    if (cell.look >= 0)
+        return xfOf(m_sheet.lookOf(column, cell), border);
+    int &known = m_plainXfs[std::size_t(2 * column + (border ? 1 : 0))];
+    if (known == 0)
+        known = xfOf(m_sheet.lookOf(column, cell), border);
+    return known;
 }
 
-void XlsWriter::placeCells()
+int XlsWriter::stringOf(int sheetString)
 {
-    auto bordered = [&](int row, int column) {
-        return std::any_of(m_sheet.m_borders.begin(), m_sheet.m_borders.end(),
-                           [&](const XlsSheet::Range &range) { return range.holds(row, column); });
-    };
-    for (const auto &[position, cell] : m_sheet.m_cells) {
-        const auto [row, column] = position;
-        const bool border = bordered(row, column);
-        Kind kind = cell.kind;
-        if (kind == Kind::Text && cell.text.isEmpty())
-            kind = Kind::Blank; // Excel itself keeps an empty text as a blank cell
-        if (kind == Kind::Blank && !border && cell.look.font < 0 && cell.look.align == Align::General)
-            continue;
-        m_placed[position] = {kind, xfOf(m_sheet.lookOf(row, column, cell), border), &cell};
+    ++m_stringReferences;
+    int &index = m_stringIndex[std::size_t(sheetString)];
+    if (index < 0) {
+        index = int(m_strings.size());
+        m_strings.push_back(m_sheet.m_strings.At(sheetString));
     }
-    static const XlsSheet::Cell Empty;
+    return index;
+}
+
+bool XlsWriter::bordered(int row, int column) const
+{
+    return std::any_of(m_sheet.m_borders.begin(), m_sheet.m_borders.end(),
+                       [&](const XlsSheet::Range &range) { return range.holds(row, column); });
+}
+
+// The records of one row, left to right: every cell with a value, a look of its own or a
+// border, and a blank one wherever a bordered range has no cell.
+void XlsWriter::placeRow(int row, std::vector<Placed> &placed) const
+{
+    static const Cell Empty;
+    placed.clear();
+    int width = std::size_t(row) <= m_sheet.m_rowCount ? int(m_sheet.m_width) : 0;
     for (const XlsSheet::Range &range : m_sheet.m_borders) {
-        for (int row = range.firstRow; row <= range.lastRow; ++row) {
-            for (int column = range.firstColumn; column <= range.lastColumn; ++column) {
-                if (!m_placed.count({row, column}))
-                    m_placed[{row, column}] = {Kind::Blank, xfOf(m_sheet.lookOf(row, column, Empty), true), &Empty};
-            }
-        }
+        if (row >= range.firstRow && row <= range.lastRow)
+            width = std::max(width, range.lastColumn);
     }
-    for (const auto &[column, entry] : m_sheet.m_columns)
-        m_columnXfs[column] = xfOf(m_sheet.lookOf(1, column, Empty), false);
+    for (int column = 1; column <= width; ++column) {
+        const Cell *cell = m_sheet.findCell(row, column);
+        if (!cell)
+            cell = &Empty;
+        Kind kind = cell->kind;
+        if (kind == Kind::Text && cell->text < 0)
+            kind = Kind::Blank; // Excel itself keeps an empty text as a blank cell
+        const bool border = bordered(row, column);
+        if (kind == Kind::Blank && cell->look < 0 && !border)
+            continue;
+        placed.push_back({column, kind, border, cell});
+    }
 }
 
 namespace {
@@ -365,66 +435,84 @@ QByteArray XlsWriter::globals(quint32 &sheetOffsetAt)
 QByteArray XlsWriter::worksheet()
 {
     QByteArray out;
+    out.reserve(qsizetype(m_sheet.m_cells.size()) * 16 + 1024);
+    m_stringIndex.assign(std::size_t(m_sheet.m_strings.Size()), -1);
     append(out, Bof, bof(0x0010));
+    static const Cell Empty;
     for (const auto &[column, entry] : m_sheet.m_columns) {
         const int width = std::clamp(qRound(entry.width * 256), 0, 0xFFFF);
-        append(out, ColInfo, Payload().u16(column - 1).u16(column - 1).u16(width).u16(m_columnXfs[column]).u16(0).u16(0));
+        append(out, ColInfo, Payload().u16(column - 1).u16(column - 1).u16(width).u16(cellXf(column, Empty, false)).u16(0).u16(0));
     }
 
-    // Rows that hold records or a height of their own, with their first and last column.
-    std::map<int, std::pair<int, int>> rows;
-    for (const auto &[position, placed] : m_placed) {
-        auto entry = rows.emplace(position.first, std::pair(position.second, position.second)).first;
-        entry->second.first = std::min(entry->second.first, position.second);
-        entry->second.second = std::max(entry->second.second, position.second);
-    }
-    for (const auto &[row, height] : m_sheet.m_rowHeights)
-        rows.emplace(row, std::pair(1, 0));
-    int firstColumn = 256;
-    int lastColumn = 0;
-    for (const auto &[position, placed] : m_placed) {
-        firstColumn = std::min(firstColumn, position.second);
-        lastColumn = std::max(lastColumn, position.second);
-    }
-    const int firstRow = m_placed.empty() ? 0 : m_placed.begin()->first.first;
-    const int lastRow = m_placed.empty() ? 0 : m_placed.rbegin()->first.first;
-    append(out, Dimensions,
-           Payload().u32(m_placed.empty() ? 0 : quint32(firstRow - 1)).u32(quint32(lastRow))
-               .u16(m_placed.empty() ? 0 : firstColumn - 1).u16(lastColumn).u16(0));
+    int lastRow = int(m_sheet.m_rowCount);
+    for (const XlsSheet::Range &range : m_sheet.m_borders)
+        lastRow = std::max(lastRow, range.lastRow);
+    if (!m_sheet.m_rowHeights.empty())
+        lastRow = std::max(lastRow, m_sheet.m_rowHeights.rbegin()->first);
+
+    // The extent of the cell records, known only once they are written: filled in then.
+    const qsizetype dimensionsAt = out.size() + 4;
+    append(out, Dimensions, Payload().u32(0).u32(0).u16(0).u16(0).u16(0));
+    int firstPlacedRow = 0;
+    int lastPlacedRow = 0;
+    int firstPlacedColumn = MaxColumns;
+    int lastPlacedColumn = 0;
 
     // Blocks of 32 rows: their ROW records, then their cells.
-    auto cell = m_placed.begin();
-    for (auto row = rows.begin(); row != rows.end();) {
-        const int block = (row->first - 1) / RowsPerBlock;
-        for (; row != rows.end() && (row->first - 1) / RowsPerBlock == block; ++row) {
-            const auto height = m_sheet.m_rowHeights.find(row->first);
+    std::vector<std::vector<Placed>> block(RowsPerBlock);
+    for (int blockFirst = 1; blockFirst <= lastRow; blockFirst += RowsPerBlock) {
+        for (int i = 0; i < RowsPerBlock; ++i) {
+            const int row = blockFirst + i;
+            std::vector<Placed> &cells = block[std::size_t(i)];
+            placeRow(row, cells);
+            const auto height = m_sheet.m_rowHeights.find(row);
             const bool custom = height != m_sheet.m_rowHeights.end();
+            if (cells.empty() && !custom)
+                continue;
             const int twips = custom ? qRound(height->second * 20) : 0x00FF;
-            const auto [first, last] = row->second;
-            append(out, Row, Payload().u16(row->first - 1).u16(first <= last ? first - 1 : 0).u16(first <= last ? last : 0)
-                                 .u16(twips).u16(0).u16(0).u32(0x000F0100 | (custom ? 0x40 : 0)));
-        }
-        for (; cell != m_placed.end() && (cell->first.first - 1) / RowsPerBlock == block; ++cell) {
-            const auto [position, placed] = *cell;
-            Payload record;
-            record.u16(position.first - 1).u16(position.second - 1).u16(placed.xf);
-            switch (placed.kind) {
-            case Kind::Blank:
-                append(out, Blank, record);
-                break;
-            case Kind::Text:
-                append(out, LabelSst, record.u32(quint32(stringOf(placed.cell->text))));
-                break;
-            case Kind::Number:
-                append(out, Number, record.f64(placed.cell->value));
-                break;
-            case Kind::Formula:
-                // Recalculated on opening, so a reader that calculates never trusts a stale value.
-                record.f64(placed.cell->value).u16(0x0001).u32(0);
-                append(out, Formula, record.u16(int(placed.cell->parsed.size())).bytes(placed.cell->parsed));
-                break;
+            const int first = cells.empty() ? 0 : cells.front().column - 1;
+            const int last = cells.empty() ? 0 : cells.back().column;
+            SmallRecord(Row).u16(row - 1).u16(first).u16(last).u16(twips).u16(0).u16(0)
+                .u32(0x000F0100 | (custom ? 0x40 : 0)).appendTo(out);
+            if (!cells.empty()) {
+                if (firstPlacedRow == 0)
+                    firstPlacedRow = row;
+                lastPlacedRow = row;
+                firstPlacedColumn = std::min(firstPlacedColumn, cells.front().column);
+                lastPlacedColumn = std::max(lastPlacedColumn, cells.back().column);
             }
         }
+        for (int i = 0; i < RowsPerBlock; ++i) {
+            const int row = blockFirst + i;
+            for (const Placed &placed : block[std::size_t(i)]) {
+                const int xf = cellXf(placed.column, *placed.cell, placed.border);
+                switch (placed.kind) {
+                case Kind::Blank:
+                    SmallRecord(Blank).u16(row - 1).u16(placed.column - 1).u16(xf).appendTo(out);
+                    break;
+                case Kind::Text:
+                    SmallRecord(LabelSst).u16(row - 1).u16(placed.column - 1).u16(xf)
+                        .u32(quint32(stringOf(placed.cell->text))).appendTo(out);
+                    break;
+                case Kind::Number:
+                    SmallRecord(Number).u16(row - 1).u16(placed.column - 1).u16(xf).f64(placed.cell->value).appendTo(out);
+                    break;
+                case Kind::Formula: {
+                    // Recalculated on opening, so a reader that calculates never trusts a stale value.
+                    const QByteArray &parsed = m_sheet.m_formulas[std::size_t(placed.cell->formula)].parsed;
+                    append(out, Formula,
+                           Payload().u16(row - 1).u16(placed.column - 1).u16(xf).f64(placed.cell->value).u16(0x0001)
+                               .u32(0).u16(int(parsed.size())).bytes(parsed));
+                    break;
+                }
+                }
+            }
+        }
+    }
+    if (lastPlacedRow > 0) {
+        const QByteArray dimensions = Payload().u32(quint32(firstPlacedRow - 1)).u32(quint32(lastPlacedRow))
+                                          .u16(firstPlacedColumn - 1).u16(lastPlacedColumn).u16(0).data();
+        std::copy(dimensions.begin(), dimensions.end(), out.begin() + dimensionsAt);
     }
 
     append(out, Window2, Payload().u16(0x06B6).u16(0).u16(0).u16(0x40).u16(0).u16(0).u16(0).u16(0).u16(0));
@@ -441,13 +529,13 @@ QByteArray XlsWriter::worksheet()
 
 QByteArray XlsWriter::workbook()
 {
-    placeCells();
     // The sheet first: its LABELSST records number the shared strings the globals then hold.
     const QByteArray sheet = worksheet();
     quint32 sheetOffsetAt = 0;
     QByteArray stream = globals(sheetOffsetAt);
     qToLittleEndian(quint32(stream.size()), stream.data() + sheetOffsetAt);
-    return stream + sheet;
+    stream.reserve(stream.size() + sheet.size());
+    return stream.append(sheet);
 }
 
 QByteArray XlsSheet::ToXls() const
