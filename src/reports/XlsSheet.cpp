@@ -132,7 +132,7 @@ void XlsSheet::SetNumber(int row, int column, double value)
 void XlsSheet::SetFormula(int row, int column, const QString &formula, double value)
 {
     checkPosition(row, column);
-    m_formulas.push_back({formula, ParsedXlsFormula(formula)});
+    m_formulas.push_back(ParsedXlsFormula(formula));
     Cell &cell = cellAt(row, column);
     cell.kind = Kind::Formula;
     cell.value = value;

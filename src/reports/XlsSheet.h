@@ -58,10 +58,6 @@ private:
         double width = 8.43; // in characters of the default font
         Look look;
     };
-    struct Formula {
-        QString text;
-        QByteArray parsed; // its tokens
-    };
     struct Cell {
         Kind kind = Kind::Blank;
         int look = -1;    // in m_looks; -1: as its column has it
@@ -90,7 +86,7 @@ private:
     std::size_t m_rowCount = 0;
     StringPool m_strings; // the texts of the cells
     std::vector<Look> m_looks;
-    std::vector<Formula> m_formulas;
+    std::vector<QByteArray> m_formulas; // each formula's tokens
     std::vector<Range> m_merges;
     std::vector<Range> m_borders;
 

@@ -499,7 +499,7 @@ QByteArray XlsWriter::worksheet()
                     break;
                 case Kind::Formula: {
                     // Recalculated on opening, so a reader that calculates never trusts a stale value.
-                    const QByteArray &parsed = m_sheet.m_formulas[std::size_t(placed.cell->formula)].parsed;
+                    const QByteArray &parsed = m_sheet.m_formulas[std::size_t(placed.cell->formula)];
                     append(out, Formula,
                            Payload().u16(row - 1).u16(placed.column - 1).u16(xf).f64(placed.cell->value).u16(0x0001)
                                .u32(0).u16(int(parsed.size())).bytes(parsed));
