@@ -31,7 +31,7 @@ const QList<Invoice> ThreeInvoices = {
 const QStringList Headings = {QStringLiteral("序号"),     QStringLiteral("发票代码"), QStringLiteral("发票号码"),
                               QStringLiteral("生产企业名称"), QStringLiteral("厂牌型号"), QStringLiteral("车架号码"),
                               QStringLiteral("价税合计")};
-const QList<double> TemplateWidths = {6, 14, 12, 28, 20, 22, 14};
+const QList<double> TemplateWidths = {6, 14, 12, 28, 24, 22, 14};
 
 // One cell as a reader should see it: text or number (a formula shows as its number).
 struct Expected {
@@ -188,6 +188,8 @@ private slots:
     void shownCells_data();
     void shownCells();
     void templateSheet();
+    void templateLookUnderProgramText();
+    void printedOnePageWide();
     void unreadableTemplate_data();
     void unreadableTemplate();
     void unreadableWorkbook();
@@ -400,6 +402,50 @@ void TestXls::templateSheet()
     QCOMPARE(cells[2], Headings);
 }
 
+// The list prints landscape on A4, one page wide, as gnumeric reads the page settings.
+void TestXls::printedOnePageWide()
+{
+    QTemporaryDir dir;
+    const QString path = written(dir, monthlyReport(ThreeInvoices).sheet);
+    const QString saved = dir.filePath(QStringLiteral("list.gnumeric"));
+    QProcess convert;
+    convert.start(QStringLiteral("ssconvert"), {path, saved});
+    QVERIFY(convert.waitForFinished(120000) && convert.exitCode() == 0);
+    QProcess unpack;
+    unpack.start(QStringLiteral("gzip"), {QStringLiteral("-dc"), saved});
+    QVERIFY(unpack.waitForFinished(60000) && unpack.exitCode() == 0);
+    const QByteArray settings = unpack.readAllStandardOutput();
+    QVERIFY(settings.contains("<gnm:orientation>landscape</gnm:orientation>"));
+    QVERIFY(settings.contains("<gnm:paper>iso_a4</gnm:paper>"));
+    QVERIFY(settings.contains("<gnm:Scale type=\"size_fit\" cols=\"1\" rows=\"0\"/>"));
+}
+
+// A template cell with a look and no text keeps its look when the program writes the text, over
+// the look of its column: the seller's name in A2 is left-aligned in a centred column.
+void TestXls::templateLookUnderProgramText()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.vts"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<SheetTemplate><Font id=\"a\" name=\"x\" size=\"9\"/><Font id=\"b\" name=\"x\" size=\"9\" bold=\"true\"/>"
+               "<Column ref=\"A\" align=\"center\"/><Cell ref=\"A2\" align=\"left\"/><Cell ref=\"B2\" font=\"b\"/>"
+               "</SheetTemplate>");
+    file.close();
+    XlsSheet sheet = XlsSheet::FromTemplate(path);
+    sheet.SetText(2, 1, QStringLiteral("企业名称：某某汽车销售有限公司"));
+    sheet.SetText(2, 2, QStringLiteral("b"));
+    sheet.SetText(3, 1, QStringLiteral("1"));
+    const auto cells = cellsByPosition(xlrdView(written(dir, sheet)));
+    QCOMPARE(cells.value({2, 1}).value(QLatin1String("align")).toInt(), 1); // left
+    QCOMPARE(cells.value({3, 1}).value(QLatin1String("align")).toInt(), 2); // the column's centre
+    QVERIFY(cells.value({2, 2}).value(QLatin1String("font")).toObject().value(QLatin1String("bold")).toBool());
+
+    XlsSheet list = XlsSheet::FromTemplate(Template);
+    list.SetText(2, 1, QStringLiteral("企业名称：某某汽车销售有限公司"));
+    QCOMPARE(cellsByPosition(xlrdView(written(dir, list, QStringLiteral("l.xls")))).value({2, 1}).value(QLatin1String("align")).toInt(), 1);
+}
+
 void TestXls::unreadableTemplate_data()
 {
     QTest::addColumn<QByteArray>("content");
@@ -418,6 +464,9 @@ void TestXls::unreadableTemplate_data()
     QTest::newRow("bad width") << QByteArray("<SheetTemplate><Font id=\"a\" name=\"x\" size=\"9\"/>"
                                              "<Column ref=\"A\" width=\"wide\"/></SheetTemplate>")
                                << true;
+    QTest::newRow("bad orientation") << QByteArray("<SheetTemplate><Font id=\"a\" name=\"x\" size=\"9\"/>"
+                                                   "<Page orientation=\"sideways\"/></SheetTemplate>")
+                                     << true;
 }
 
 void TestXls::unreadableTemplate()

@@ -29,6 +29,7 @@ for row in range(sheet.nrows):
             "colours": [border.top_colour_index, border.bottom_colour_index,
                         border.left_colour_index, border.right_colour_index],
             "format": book.format_map[xf.format_key].format_str,
+            "align": xf.alignment.hor_align,
             "font": {"name": font.name, "height": font.height, "bold": bool(font.bold)},
         })
 print(json.dumps({

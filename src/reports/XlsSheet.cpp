@@ -187,6 +187,7 @@ QList<QStringList> XlsSheet::Cells() const
 //     <Font id="normal" name="宋体" size="10.5"/>            the first font is the sheet's default
 //     <Column ref="G" width="14" format="#,##0.00" align="right" font="normal"/>
 //     <Row number="1" height="30"/>                          height in points
+//     <Page orientation="landscape" fitWidth="1"/>            printed one page wide
 //     <Merge range="A1:G1"/>
 //     <Cell ref="A1" font="title" align="center">text</Cell>
 //   </SheetTemplate>
@@ -280,6 +281,14 @@ XlsSheet XlsSheet::FromTemplate(const QString &path)
         } else if (element == QLatin1String("Row")) {
             const int row = int(number(QStringLiteral("number"), 1, MaxRows));
             sheet.m_rowHeights[row] = number(QStringLiteral("height"), 0, 409);
+            xml.skipCurrentElement();
+        } else if (element == QLatin1String("Page")) {
+            const QStringView orientation = attributes.value(QLatin1String("orientation"));
+            if (!orientation.isEmpty() && orientation != QLatin1String("portrait") && orientation != QLatin1String("landscape"))
+                fail(QStringLiteral("页面方向 %1 不对").arg(orientation));
+            sheet.m_page.landscape = orientation == QLatin1String("landscape");
+            if (attributes.hasAttribute(QLatin1String("fitWidth")))
+                sheet.m_page.fitWidth = int(number(QStringLiteral("fitWidth"), 0, 255));
             xml.skipCurrentElement();
         } else if (element == QLatin1String("Merge")) {
             const QStringList ends = attributes.value(QLatin1String("range")).toString().split(QLatin1Char(':'));

@@ -76,6 +76,12 @@ private:
     Look lookOf(int column, const Cell &cell) const;
 
     QString m_sheetName = QStringLiteral("Sheet1");
+    // How Excel and its kin print the sheet: paper, orientation, pages wide (0: as many as needed).
+    struct Page {
+        int paper = 9; // A4
+        bool landscape = false;
+        int fitWidth = 0;
+    } m_page;
     std::vector<Font> m_fonts{Font{}};
     std::map<int, Column> m_columns;
     std::map<int, double> m_rowHeights; // in points

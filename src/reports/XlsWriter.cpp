@@ -25,8 +25,10 @@ enum RecordId : quint16 {
     Window1 = 0x003D,
     CodePage = 0x0042,
     ColInfo = 0x007D,
+    WsBool = 0x0081,
     BoundSheet = 0x0085,
     Country = 0x008C,
+    Setup = 0x00A1,
     Xf = 0x00E0,
     MergeCells = 0x00E5,
     Sst = 0x00FC,
@@ -438,6 +440,12 @@ QByteArray XlsWriter::worksheet()
     out.reserve(qsizetype(m_sheet.m_cells.size()) * 16 + 1024);
     m_stringIndex.assign(std::size_t(m_sheet.m_strings.Size()), -1);
     append(out, Bof, bof(0x0010));
+    // Excel's usual sheet options, with "fit to pages" when the template asks for a width.
+    const XlsSheet::Page &page = m_sheet.m_page;
+    append(out, WsBool, Payload().u16(0x04C1 | (page.fitWidth > 0 ? 0x0100 : 0)));
+    append(out, Setup, Payload().u16(page.paper).u16(100).u16(1).u16(page.fitWidth).u16(0)
+                           .u16(page.landscape ? 0 : 0x0002) // fPortrait; fNoPls clear: these settings hold
+                           .u16(600).u16(600).f64(0.5).f64(0.5).u16(1));
     static const Cell Empty;
     for (const auto &[column, entry] : m_sheet.m_columns) {
         const int width = std::clamp(qRound(entry.width * 256), 0, 0xFFFF);
