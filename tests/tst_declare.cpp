@@ -2,6 +2,7 @@
 // details prompt and printer choice, printers that print into images, the test tax server.
 
 #include "ListedInvoices.h"
+#include "ScriptedBrowser.h"
 #include "ScriptedPrompt.h"
 #include "TestDatabase.h"
 #include "TestPrinters.h"
@@ -11,18 +12,21 @@
 #include "config/AppError.h"
 #include "config/AppIniFile.h"
 #include "config/ErrorDisplay.h"
+#include "config/GbkText.h"
 #include "config/Settings.h"
 #include "db/BuyerDetails.h"
 #include "db/demo/InvoicingSchema.h"
 #include "declare/Bookmark.h"
 #include "declare/DeclarationSeams.h"
 #include "declare/PrintFlow.h"
+#include "declare/RecordExport.h"
 #include "declare/PrinterChoice.h"
 #include "declare/UploadFlow.h"
 #include "print/PDF417BarCode.h"
 #include "upload/MyIdHttp.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -252,6 +256,75 @@ private slots:
         QCOMPARE(p.boxes.lastText(), QStringLiteral("打印车辆基本信息表成功！"));
         QCOMPARE(p.flow.CurrentRecord().Value(PrintRecord::pql), Answer.displacement);
         QCOMPARE(p.bookmark().issueTime, QStringLiteral("2026-12-10 10:15:00.000"));
+    }
+
+    // "导出": the row's cells trimmed, the five details as typed, "^", the field names; GBK, CR LF.
+    void recordExport()
+    {
+        Flows f(Backend::SQLite);
+        DemoInvoice invoice = newInvoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 09:00:00.000"));
+        invoice.ghdw = QStringLiteral("  王五 ");
+        invoice.cpxh = QStringLiteral("大众FV7152 ");
+        f.insert(invoice);
+        f.list.Refresh();
+        QTemporaryDir out;
+        ScriptedBrowser browser;
+        const BuyerDetails typed{QStringLiteral("护照"), QStringLiteral(" 13900000000"), QStringLiteral("200000"),
+                                 QStringLiteral(" 上海市 浦东新区 "), QStringLiteral("2.0 ")};
+
+        // No row: said so, nothing asked.
+        f.list.current = -1;
+        QCOMPARE(ExportRecord(f.seams(), browser, Seller()), QString());
+        QCOMPARE(f.boxes.lastText(), QStringLiteral("没有要导出的信息！"));
+        QVERIFY(browser.titles.isEmpty());
+
+        // Cancelled folder browser, then cancelled dialog: nothing written, the row unchanged.
+        f.list.current = 0;
+        QCOMPARE(ExportRecord(f.seams(), browser, Seller()), QString());
+        QCOMPARE(browser.titles, QStringList{QStringLiteral("请选择文件存储路径")});
+        QVERIFY(f.prompt.requests.isEmpty());
+        browser.answer = out.path();
+        f.prompt.answers = {std::nullopt};
+        QCOMPARE(ExportRecord(f.seams(), browser, Seller()), QString());
+        QCOMPARE(f.prompt.requests.last().invoiceNumber, QStringLiteral("00000007"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(f.list.model.Cell(0, InvoiceGridModel::colAddress), QString());
+
+        f.prompt.answers = {typed};
+        const QString path = ExportRecord(f.seams(), browser, Seller());
+        QCOMPARE(path, out.filePath(QStringLiteral("13205810000_110101200801010_20261210101500000.dat")));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.endsWith("\r\n"));
+        const QStringList lines = Gbk::decode(bytes.chopped(2)).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 2 * (InvoiceGridModel::ColumnCount - 1) + 1);
+        QCOMPARE(lines[26], QStringLiteral("^"));
+        QCOMPARE(lines.mid(27), PrintRecord::FieldNames());
+        QCOMPARE(lines[PrintRecord::ghdw], QStringLiteral("王五"));
+        QCOMPARE(lines[PrintRecord::cpxh], QStringLiteral("大众FV7152"));
+        QCOMPARE(lines[PrintRecord::fphm], QStringLiteral("00000007"));
+        QCOMPARE(lines[PrintRecord::zjmc], typed.documentType);
+        QCOMPARE(lines[PrintRecord::lxdh], typed.telephone);
+        QCOMPARE(lines[PrintRecord::yzbm], typed.postcode);
+        QCOMPARE(lines[PrintRecord::dz], typed.address);
+        QCOMPARE(lines[PrintRecord::pql], typed.displacement);
+        QCOMPARE(f.list.model.Cell(0, InvoiceGridModel::colAddress), typed.address);
+
+        // The same record again in the same second: a name of its own. Without a single tax
+        // office the name starts with "_".
+        f.clock.set(f.clock.now().addMSecs(5));
+        Seller().TaxAuthCode.clear();
+        f.prompt.answers = {typed};
+        QCOMPARE(QFileInfo(ExportRecord(f.seams(), browser, Seller())).fileName(),
+                 QStringLiteral("_110101200801010_20261210101500005.dat"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2);
+
+        // A folder that is not there: the reason is raised, no file anywhere.
+        browser.answer = out.filePath(QStringLiteral("gone"));
+        f.prompt.answers = {typed};
+        QVERIFY_THROWS_EXCEPTION(AppError, ExportRecord(f.seams(), browser, Seller()));
+        QVERIFY(!QFileInfo::exists(browser.answer));
     }
 
     // What the server answers decides the mark, the bookmark and the operator's message, on

@@ -1,3 +1,5 @@
+#include "ScriptedBrowser.h"
+#include "ScriptedPrompt.h"
 #include "TestDatabase.h"
 #include "TestPrinters.h"
 #include "TestSupport.h"
@@ -18,12 +20,14 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -73,7 +77,8 @@ QAction *findItem(const QMenuBar *bar, const QString &path)
 
 // A window as the program makes it, on a settings file of the test's own.
 struct Fixture {
-    explicit Fixture(const QByteArray &ini = {}, bool trayAvailable = true)
+    explicit Fixture(const QByteArray &ini = {}, bool trayAvailable = true,
+                     const std::function<void(MainWindowOptions &)> &adjust = {})
         : clock(StartTime)
     {
         // No data source unless the test names one: the window then makes no connection.
@@ -82,6 +87,8 @@ struct Fixture {
         options.barcodeLibraryPath = Dll;
         options.clock = &clock;
         options.trayAvailable = trayAvailable;
+        if (adjust)
+            adjust(options);
         window = std::make_unique<TFrmMain>(options);
     }
 
@@ -595,6 +602,45 @@ private slots:
         QTest::mouseClick(f.find<QPushButton>("btnQry"), Qt::LeftButton);
         QCOMPARE(f.boxes.shown.size(), 2);
         QCOMPARE(f.boxes.shown[1].text, QStringLiteral("起始日期不能大于截止日期！"));
+    }
+
+    // "导出" in the grid's context menu exports the selected row into the chosen folder, named
+    // after the seller's tax office and taxpayer number and the time to the millisecond.
+    void contextExportWritesTheRecord()
+    {
+        TestDatabase db(Backend::SQLite);
+        InsertSeller(db.connection(), TestSeller());
+        DemoInvoice v;
+        v.jddm = QStringLiteral("132000000001");
+        v.jdhm = QStringLiteral("00000001");
+        v.kprq = QStringLiteral("2026-12-10 09:00:00");
+        v.kpsj = QStringLiteral("2026-12-10 09:00:00.000");
+        v.jshj = QStringLiteral("100000");
+        InsertInvoice(db.connection(), v);
+        QTemporaryDir out;
+        ScriptedBrowser browser;
+        browser.answer = out.path();
+        ScriptedPrompt prompt;
+        prompt.answers = {BuyerDetails{QStringLiteral("身份证"), QStringLiteral("0512"), QStringLiteral("215500"),
+                                       QStringLiteral("常熟"), QStringLiteral("1.6")}};
+        Fixture f("[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n[SBConfig]\r\nSBType=1\r\n", true,
+                  [&](MainWindowOptions &options) {
+                      options.folderBrowser = &browser;
+                      options.detailsPrompt = &prompt;
+                  });
+        f.window->show();
+        QCOMPARE(f.window->Grid()->currentIndex().row(), 0);
+        QAction *item = nullptr;
+        for (QAction *action : f.window->PopupMenu1()->actions()) {
+            if (action->text() == QStringLiteral("导出"))
+                item = action;
+        }
+        QVERIFY(item && item->isVisible());
+        item->trigger();
+        QVERIFY2(f.boxes.shown.isEmpty(), f.boxes.shown.isEmpty() ? "" : qPrintable(f.boxes.shown[0].text));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("13205810000_110101200801010_20261210101500250.dat")});
+        QCOMPARE(f.window->GridModel()->Cell(0, InvoiceGridModel::colAddress), QStringLiteral("常熟"));
     }
 
     // The password is read before the buyer table is made; one that does not decipher is shown

@@ -16,6 +16,7 @@
 #include "db/SellerDetails.h"
 #include "declare/Bookmark.h"
 #include "declare/PrintFlow.h"
+#include "declare/RecordExport.h"
 #include "declare/UploadFlow.h"
 #include "entry/DialogDetailsPrompt.h"
 #include "entry/NumberEdit.h"
@@ -26,6 +27,7 @@
 #include "print/QtPrinters.h"
 #include "reports/FrmMKICData.h"
 #include "reports/FrmMKSaleReport.h"
+#include "reports/FolderBrowser.h"
 #include "reports/FrmSBSJ.h"
 #include "upload/FrmSBType.h"
 #include "upload/SetAuthenPwdForm.h"
@@ -125,6 +127,12 @@ TFrmMain::TFrmMain(const MainWindowOptions &options)
     if (!choice) {
         m_ownPrinterChoice = std::make_unique<DialogPrinterChoice>();
         choice = m_ownPrinterChoice.get();
+    }
+    m_detailsPrompt = prompt;
+    m_folderBrowser = options.folderBrowser;
+    if (!m_folderBrowser) {
+        m_ownFolderBrowser = std::make_unique<QtFolderBrowser>();
+        m_folderBrowser = m_ownFolderBrowser.get();
     }
     const DeclarationSeams seams{*m_jdc, *this, *prompt, *m_clock};
     m_printFlow = std::make_unique<PrintFlow>(seams, *printers, *choice, m_barcode);
@@ -334,7 +342,7 @@ void TFrmMain::CreateMenus()
 
     m_popupMenu1 = new QMenu(this);
     m_popupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    AddItem(m_popupMenu1, QStringLiteral("导出"), BarcodeDeclaration);
+    AddItem(m_popupMenu1, QStringLiteral("导出"), BarcodeDeclaration, &TFrmMain::ExportRecord); // N19Click
     m_contextUpload = AddItem(m_popupMenu1, QStringLiteral("手工上传"), OnlineDeclaration, &TFrmMain::ManualUpload);
     AddItem(m_popupMenu1, QStringLiteral("退出"), TagBoth);
 
@@ -691,6 +699,11 @@ void TFrmMain::PrintSelectedDeclaration()
 void TFrmMain::ManualUpload()
 {
     m_uploadFlow->ManualUpload();
+}
+
+void TFrmMain::ExportRecord()
+{
+    ::ExportRecord({*m_jdc, *this, *m_detailsPrompt, *m_clock}, *m_folderBrowser, Seller());
 }
 
 void TFrmMain::AutoPrintNext()

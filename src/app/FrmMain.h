@@ -23,6 +23,7 @@ class TJdcConnection;
 class TMyTrayIcon;
 class TNumberEdit;
 class DetailsPrompt;
+class FolderBrowser;
 struct SettingsValues;
 class PrintFlow;
 class PrinterChoice;
@@ -38,6 +39,7 @@ struct MainWindowOptions {
     Printers *printers = nullptr;           // null: the desktop's printers
     DetailsPrompt *detailsPrompt = nullptr; // null: the declaration details dialog
     PrinterChoice *printerChoice = nullptr; // null: the printer choice dialog
+    FolderBrowser *folderBrowser = nullptr; // null: the desktop's folder browser
 };
 
 // The main window: a query form over the invoices with the menus, buttons and status texts of
@@ -93,6 +95,8 @@ public:
     // timer stopped.
     void ManualUpload();
     void AutoUploadStep();
+    // Barcode declaration: "导出", the selected invoice with its details as a record file.
+    void ExportRecord();
 
     // The list as the flows see it.
     InvoiceGridModel &Rows() override;
@@ -150,6 +154,9 @@ private:
     std::unique_ptr<Printers> m_ownPrinters;
     std::unique_ptr<DetailsPrompt> m_ownDetailsPrompt;
     std::unique_ptr<PrinterChoice> m_ownPrinterChoice;
+    std::unique_ptr<FolderBrowser> m_ownFolderBrowser;
+    FolderBrowser *m_folderBrowser = nullptr;
+    DetailsPrompt *m_detailsPrompt = nullptr;
     std::unique_ptr<PrintFlow> m_printFlow;
     std::unique_ptr<UploadFlow> m_uploadFlow;
     bool m_startupEnded = false;
