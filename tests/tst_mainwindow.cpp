@@ -604,6 +604,24 @@ private slots:
         QCOMPARE(f.boxes.shown[1].text, QStringLiteral("起始日期不能大于截止日期！"));
     }
 
+    // "手工输入申报表" stays hidden unless [Other] ManualInput=1, and only in barcode declaration.
+    void manualEntryShownWhenTurnedOn_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("visible");
+        QTest::newRow("default") << QByteArray() << false;
+        QTest::newRow("turned on") << QByteArray("[Other]\r\nManualInput=1\r\n") << true;
+        QTest::newRow("online declaration") << QByteArray("[SBConfig]\r\nSBType=2\r\n[Other]\r\nManualInput=1\r\n") << false;
+    }
+    void manualEntryShownWhenTurnedOn()
+    {
+        QFETCH(QByteArray, ini);
+        Fixture f(ini);
+        QAction *item = findItem(f.window->menuBar(), QStringLiteral("打印申报表/手工输入申报表"));
+        QVERIFY(item);
+        QTEST(item->isVisible(), "visible");
+    }
+
     // "导出" in the grid's context menu exports the selected row into the chosen folder, named
     // after the seller's tax office and taxpayer number and the time to the millisecond.
     void contextExportWritesTheRecord()

@@ -19,6 +19,7 @@
 #include "declare/RecordExport.h"
 #include "declare/UploadFlow.h"
 #include "entry/DialogDetailsPrompt.h"
+#include "entry/FrmMKNormalInv.h"
 #include "entry/NumberEdit.h"
 #include "print/FrmAdjustPrint.h"
 #include "print/FrmSelectPrinter.h"
@@ -323,7 +324,7 @@ void TFrmMain::CreateMenus()
     AddItem(print, QStringLiteral("打印微调"), BarcodeDeclaration, &TFrmMain::btnPrtAdjustClick);
     m_itemAutoPrint = AddItem(print, QStringLiteral("自动打印申报表"), BarcodeDeclaration, &TFrmMain::N12Click);
     m_itemAutoPrint->setCheckable(true);
-    m_itemManualEntry = AddItem(print, QStringLiteral("手工输入申报表"), BarcodeDeclaration);
+    m_itemManualEntry = AddItem(print, QStringLiteral("手工输入申报表"), BarcodeDeclaration, &TFrmMain::N17Click);
 
     QMenu *reports = mainMenu1->addMenu(QStringLiteral("生成报表"));
     AddItem(reports, QStringLiteral("生成机动车销售月报表"), TagBoth, &TFrmMain::btnMakeReportClick);
@@ -455,7 +456,8 @@ void TFrmMain::ApplyDeclarationMode()
         SetPanelText(2, QStringLiteral("绿色已经上传，黄色未上传"));
     }
 
-    m_itemManualEntry->setVisible(false);
+    // Hidden unless the dealer turned manual entry on.
+    m_itemManualEntry->setVisible(mode == BarcodeDeclaration && ReadManualInput());
     m_itemSBType->setVisible(false);
 }
 
@@ -699,6 +701,11 @@ void TFrmMain::PrintSelectedDeclaration()
 void TFrmMain::ManualUpload()
 {
     m_uploadFlow->ManualUpload();
+}
+
+void TFrmMain::N17Click()
+{
+    ShowModalCentered<TfrmMKNormalInv>(*m_printFlow, *m_detailsPrompt);
 }
 
 void TFrmMain::ExportRecord()

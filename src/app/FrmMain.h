@@ -97,6 +97,8 @@ public:
     void AutoUploadStep();
     // Barcode declaration: "导出", the selected invoice with its details as a record file.
     void ExportRecord();
+    // "手工输入申报表": an invoice typed in by hand and its declaration form printed.
+    void N17Click();
 
     // The list as the flows see it.
     InvoiceGridModel &Rows() override;

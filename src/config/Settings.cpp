@@ -167,6 +167,11 @@ void WriteAutoUpload(bool on)
     AppSettings().AutoUploadKnown = true;
 }
 
+bool ReadManualInput()
+{
+    return Ini::ReadBool(Section::Other, QStringLiteral("ManualInput"), false);
+}
+
 bool ReadShowInput()
 {
     return Ini::ReadBool(Section::NetConfig, QStringLiteral("ShowInput"), false);

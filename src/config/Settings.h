@@ -53,6 +53,8 @@ inline constexpr char AuthenPwdKey[] = "kzvw61739025";
 // One accessor per key and direction. Writers raise EIniFileError when the file cannot be
 // written; those that also set a settings value leave it unchanged then.
 QString ReadReportPath();
+// [Other] ManualInput=1 shows "手工输入申报表" (barcode declaration) for dealers who type invoices in.
+bool ReadManualInput();
 void WriteReportPath(const QString &folder);
 QString ReadEndTime(const Clock &clock = systemClock());
 void WriteEndTime(const QString &issueTime);

@@ -41,7 +41,12 @@ bool PrintFlow::ChooseDeclarationPrinter()
 
 bool PrintFlow::PrintCurrentRecord()
 {
-    const PrintOutcome outcome = PrintDeclaration(m_record.Values(), PrintRecord::FieldNames(), m_printers, m_barcode.get());
+    return PrintForm(m_record.Values(), PrintRecord::FieldNames());
+}
+
+bool PrintFlow::PrintForm(const QStringList &values, const QStringList &names)
+{
+    const PrintOutcome outcome = PrintDeclaration(values, names, m_printers, m_barcode.get());
     switch (outcome.status) {
     case PrintOutcome::Printed:
         return true;

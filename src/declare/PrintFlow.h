@@ -27,6 +27,9 @@ public:
     void AutoPrintNext();
     // Lets the operator pick the printer; false when there is none or the choice was cancelled.
     bool ChooseDeclarationPrinter();
+    // Prints one declaration form on the chosen printer, warning when it could not; true when
+    // the form was printed. The manual invoice entry prints its record through this.
+    bool PrintForm(const QStringList &values, const QStringList &names);
 
     const PrintRecord &CurrentRecord() const { return m_record; }
 
