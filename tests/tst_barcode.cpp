@@ -1,3 +1,4 @@
+#include "PdfSymbols.h"
 #include "TestSupport.h"
 
 #include "config/AppError.h"
@@ -5,8 +6,6 @@
 #include "print/PDF417BarCode.h"
 
 #include "Barcodedll.h"
-
-#include <ZXing/ReadBarcode.h>
 
 #include <QLibrary>
 #include <QTest>
@@ -18,17 +17,8 @@ const QString Dll = QStringLiteral(BARCODEDLL_PATH);
 // Reads the image back with zxing-cpp, an independent PDF417 reader.
 QByteArray decode(const QImage &image)
 {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
-                                static_cast<int>(grey.bytesPerLine()));
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::PDF417);
-    hints.setTryHarder(true);
-    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
-    if (!result.isValid())
-        return "<unreadable>";
-    const auto &bytes = result.bytes();
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    const QList<PdfSymbol> symbols = PdfSymbolsOn(image, true);
+    return symbols.isEmpty() ? QByteArray("<unreadable>") : symbols[0].bytes;
 }
 
 QByteArray payload()

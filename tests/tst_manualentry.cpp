@@ -2,6 +2,7 @@
 // behaviour, and a whole invoice typed in and printed at 600 dpi, its barcode read back.
 
 #include "ListedInvoices.h"
+#include "PdfSymbols.h"
 #include "ScriptedPrompt.h"
 #include "TestDatabase.h"
 #include "TestPrinters.h"
@@ -30,8 +31,6 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <ZXing/ReadBarcode.h>
 
 namespace {
 
@@ -78,19 +77,6 @@ QLineEdit *lineOf(TframeInput &frame, const char *name)
     if (auto *combo = frame.findChild<QComboBox *>(QString::fromLatin1(name)))
         return combo->lineEdit();
     return frame.findChild<QLineEdit *>(QString::fromLatin1(name));
-}
-
-QList<QByteArray> barcodesOn(const QImage &page)
-{
-    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
-    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
-                                static_cast<int>(grey.bytesPerLine()));
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::PDF417);
-    QList<QByteArray> found;
-    for (const ZXing::Result &result : ZXing::ReadBarcodes(view, hints))
-        found << QByteArray(reinterpret_cast<const char *>(result.bytes().data()), qsizetype(result.bytes().size()));
-    return found;
 }
 
 } // namespace
@@ -339,9 +325,9 @@ private slots:
                              QStringLiteral("117000.00"), QStringLiteral("1.6"), QStringLiteral("17%"), QString(),
                              QStringLiteral("5"), QStringLiteral("110101200801010"), QStringLiteral("13205810000"),
                              QStringLiteral("北京市朝阳区"), QString(), QString(), QString()};
-        const QList<QByteArray> found = barcodesOn(printers.pages[0]);
+        const QList<PdfSymbol> found = PdfSymbolsOn(printers.pages[0]);
         QCOMPARE(found.size(), 1);
-        QCOMPARE(found[0], Gbk::encode(BarcodePayload(expected)));
+        QCOMPARE(found[0].bytes, Gbk::encode(BarcodePayload(expected)));
 
         QVERIFY(BuyerDetailsExist(db.connection(), QStringLiteral("00000042"), QStringLiteral("132000000001")));
         QSqlQuery stored = db.connection().Query(

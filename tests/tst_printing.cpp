@@ -1,6 +1,7 @@
 #include "ScriptedPrompt.h"
 #include "TestDatabase.h"
 #include "PdfPrinters.h"
+#include "PdfSymbols.h"
 #include "TestPrinters.h"
 #include "TestSupport.h"
 
@@ -17,7 +18,6 @@
 #include "print/PDF417BarCode.h"
 #include "print/Printers.h"
 
-#include <ZXing/ReadBarcode.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -45,32 +45,6 @@ QStringList fullRecord()
             QString(), QStringLiteral("5"), QStringLiteral("110101200801010"), QStringLiteral("13205810000"),
             QStringLiteral("北京市朝阳区车市路8号"), QStringLiteral("010-88886666"), QStringLiteral("中国工商银行"),
             QStringLiteral("0200001234567890123"), QString(), QStringLiteral("100000")};
-}
-
-struct Symbol {
-    QByteArray bytes;
-    QRect box;
-};
-
-// Every PDF417 symbol zxing-cpp finds on the page.
-QList<Symbol> symbolsOn(const QImage &page)
-{
-    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
-    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
-                                static_cast<int>(grey.bytesPerLine()));
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::PDF417);
-    QList<Symbol> symbols;
-    for (const ZXing::Result &result : ZXing::ReadBarcodes(view, hints)) {
-        const auto &bytes = result.bytes();
-        const auto position = result.position();
-        QPolygon corners;
-        for (int i = 0; i < 4; ++i)
-            corners << QPoint(position[i].x, position[i].y);
-        symbols.append({QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size())),
-                        corners.boundingRect()});
-    }
-    return symbols;
 }
 
 // A program folder of the test's own holding the given template file.
@@ -252,7 +226,7 @@ private slots:
         QCOMPARE(printers.pages.size(), 1);
         QCOMPARE(printers.requests[0].widthMm, 210);
         const QImage &page = printers.pages[0];
-        const QList<Symbol> symbols = symbolsOn(page);
+        const QList<PdfSymbol> symbols = PdfSymbolsOn(page);
         QCOMPARE(symbols.size(), 1);
         QCOMPARE(symbols[0].bytes, Gbk::encode(BarcodePayload(values)));
         QVERIFY(symbols[0].box.left() > page.width() / 2);
@@ -300,7 +274,7 @@ private slots:
                  qPrintable(QStringLiteral("text starts at y %1, expected %2").arg(text.top()).arg(textTop)));
 
         // The barcode ignores the offsets: top right, 70 pixels in from the printable edge.
-        const QList<Symbol> symbols = symbolsOn(page);
+        const QList<PdfSymbol> symbols = PdfSymbolsOn(page);
         QCOMPARE(symbols.size(), 1);
         QVERIFY(qAbs(symbols[0].box.right() - (page.width() - 70 - 1)) <= px(2));
     }
@@ -348,7 +322,7 @@ private slots:
         ImagePrinters printers(Dpi, TopOffset);
         QVERIFY(PrintDeclaration(fullRecord(), PrintRecord::FieldNames(), printers, &barcode));
         const QImage &page = printers.pages[0];
-        QCOMPARE(symbolsOn(page).size(), 1);
+        QCOMPARE(PdfSymbolsOn(page).size(), 1);
         QCOMPARE(firstDarkRow(page, px(40), px(60)), -1); // no rule below the barcode
     }
 
@@ -400,7 +374,7 @@ private slots:
         render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
                                                   QStringLiteral("-singlefile"), pdf, folder.dir.filePath(QStringLiteral("page"))});
         QVERIFY2(render.waitForFinished(60000) && render.exitCode() == 0, "pdftoppm (poppler-utils) did not run");
-        const QList<Symbol> symbols = symbolsOn(QImage(folder.dir.filePath(QStringLiteral("page.png"))));
+        const QList<PdfSymbol> symbols = PdfSymbolsOn(QImage(folder.dir.filePath(QStringLiteral("page.png"))));
         QCOMPARE(symbols.size(), 1);
         QCOMPARE(symbols[0].bytes, Gbk::encode(BarcodePayload(values)));
     }
@@ -459,7 +433,7 @@ private slots:
         QCOMPARE(printers.pages.size(), 2);
         QVERIFY(window.PrintTimer()->isActive());
         // The form carries the dialog's values.
-        const QList<Symbol> symbols = symbolsOn(printers.pages[1]);
+        const QList<PdfSymbol> symbols = PdfSymbolsOn(printers.pages[1]);
         QCOMPARE(symbols.size(), 1);
         QVERIFY(Gbk::decode(symbols[0].bytes).contains(QStringLiteral("^上海市浦东新区^")));
     }
