@@ -101,6 +101,8 @@ private slots:
         QTest::newRow("a cent") << "0.01" << "17%" << "0.01" << "0.00" << "壹分";
         QTest::newRow("no number") << "abc" << "17%" << "0.00" << "0.00" << "零";
         QTest::newRow("a rate without %") << "117" << " 13 " << "103.54" << "13.46" << "壹佰壹拾柒圆整";
+        QTest::newRow("the largest total the field takes") << "9999999999999" << "17.5%" << "8510638297871.49"
+                                                            << "1489361702127.51" << "玖万玖仟玖佰玖拾玖亿玖仟玖佰玖拾玖万玖仟玖佰玖拾玖圆整";
     }
     void amounts()
     {

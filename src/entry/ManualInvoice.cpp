@@ -12,14 +12,14 @@ namespace {
 const QString TaxFree = QStringLiteral("免税");
 constexpr int RecordEntries = 24;
 
-// "12.5" as 125 over 1000, for a rate without binary rounding; false when it is no plain
-// decimal or has more than four decimals.
+// "12.5" as 125 over 10, for a rate without binary rounding; false when it is no plain decimal,
+// or has more than three whole digits or four decimals.
 bool decimalFraction(QStringView text, qint64 &numerator, qint64 &denominator)
 {
     const qsizetype point = text.indexOf(u'.');
     const QStringView whole = point < 0 ? text : text.left(point);
     const QStringView part = point < 0 ? QStringView() : text.mid(point + 1);
-    if (whole.size() + part.size() == 0 || whole.size() > 6 || part.size() > 4)
+    if (whole.size() + part.size() == 0 || whole.size() > 3 || part.size() > 4)
         return false;
     for (const QStringView digits : {whole, part}) {
         for (const QChar c : digits) {
@@ -45,6 +45,20 @@ QString centsText(qint64 cents)
         .arg(cents < 0 ? QStringLiteral("-") : QString())
         .arg(magnitude / 100)
         .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+}
+
+// t·q/d to the nearest whole, halves away from zero, for a total of up to 13 digits of cents and
+// q up to 10^6, which as one product would not fit 64 bits. d is at least q.
+qint64 scaledRounded(qint64 t, qint64 q, qint64 d)
+{
+    const bool negative = t < 0;
+    if (negative)
+        t = -t;
+    const qint64 rest = (t % d) * q; // below d·q
+    qint64 result = (t / d) * q + rest / d;
+    if (2 * (rest % d) >= d)
+        ++result;
+    return negative ? -result : result;
 }
 
 bool pointKeyAccepted(const QString &text, QChar key)
@@ -74,10 +88,8 @@ InvoiceAmounts ComputeAmounts(const QString &total, const QString &rate)
     if (cents.isEmpty()) {
         amounts.priceWithoutTax = amounts.vat = QStringLiteral("0.00");
     } else {
-        // total / (1 + p/q) = total·q / (q + p), to the nearest cent, halves away from zero.
-        const qint64 divisor = q + p;
-        const qint64 scaled = totalCents * q;
-        const qint64 price = (2 * scaled + (scaled < 0 ? -divisor : divisor)) / (2 * divisor);
+        // total / (1 + p/q) = total·q / (q + p), to the nearest cent.
+        const qint64 price = scaledRounded(totalCents, q, q + p);
         amounts.priceWithoutTax = centsText(price);
         amounts.vat = centsText(totalCents - price);
     }
