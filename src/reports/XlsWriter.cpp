@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -109,10 +110,10 @@ public:
     SmallRecord &u16(int value) { return raw(quint16(value)); }
     SmallRecord &u32(quint32 value) { return raw(value); }
     SmallRecord &f64(double value) { return raw(value); }
-    void appendTo(QByteArray &stream)
+    void appendTo(std::string &stream)
     {
         qToLittleEndian(quint16(m_size - 4), m_bytes + 2);
-        stream.append(m_bytes, m_size);
+        stream.append(m_bytes, std::size_t(m_size));
     }
 
 private:
@@ -466,7 +467,10 @@ QByteArray XlsWriter::worksheet()
     int firstPlacedColumn = MaxColumns;
     int lastPlacedColumn = 0;
 
-    // Blocks of 32 rows: their ROW records, then their cells.
+    // Blocks of 32 rows: their ROW records, then their cells; tens of thousands of small
+    // records, gathered where an append costs no more than its copy.
+    std::string records;
+    records.reserve(m_sheet.m_cells.size() * 16);
     std::vector<std::vector<Placed>> block(RowsPerBlock);
     for (int blockFirst = 1; blockFirst <= lastRow; blockFirst += RowsPerBlock) {
         for (int i = 0; i < RowsPerBlock; ++i) {
@@ -481,7 +485,7 @@ QByteArray XlsWriter::worksheet()
             const int first = cells.empty() ? 0 : cells.front().column - 1;
             const int last = cells.empty() ? 0 : cells.back().column;
             SmallRecord(Row).u16(row - 1).u16(first).u16(last).u16(twips).u16(0).u16(0)
-                .u32(0x000F0100 | (custom ? 0x40 : 0)).appendTo(out);
+                .u32(0x000F0100 | (custom ? 0x40 : 0)).appendTo(records);
             if (!cells.empty()) {
                 if (firstPlacedRow == 0)
                     firstPlacedRow = row;
@@ -496,27 +500,30 @@ QByteArray XlsWriter::worksheet()
                 const int xf = cellXf(placed.column, *placed.cell, placed.border);
                 switch (placed.kind) {
                 case Kind::Blank:
-                    SmallRecord(Blank).u16(row - 1).u16(placed.column - 1).u16(xf).appendTo(out);
+                    SmallRecord(Blank).u16(row - 1).u16(placed.column - 1).u16(xf).appendTo(records);
                     break;
                 case Kind::Text:
                     SmallRecord(LabelSst).u16(row - 1).u16(placed.column - 1).u16(xf)
-                        .u32(quint32(stringOf(placed.cell->text))).appendTo(out);
+                        .u32(quint32(stringOf(placed.cell->text))).appendTo(records);
                     break;
                 case Kind::Number:
-                    SmallRecord(Number).u16(row - 1).u16(placed.column - 1).u16(xf).f64(placed.cell->value).appendTo(out);
+                    SmallRecord(Number).u16(row - 1).u16(placed.column - 1).u16(xf).f64(placed.cell->value).appendTo(records);
                     break;
                 case Kind::Formula: {
                     // Recalculated on opening, so a reader that calculates never trusts a stale value.
                     const QByteArray &parsed = m_sheet.m_formulas[std::size_t(placed.cell->formula)];
-                    append(out, Formula,
+                    QByteArray record;
+                    append(record, Formula,
                            Payload().u16(row - 1).u16(placed.column - 1).u16(xf).f64(placed.cell->value).u16(0x0001)
                                .u32(0).u16(int(parsed.size())).bytes(parsed));
+                    records.append(record.constData(), std::size_t(record.size()));
                     break;
                 }
                 }
             }
         }
     }
+    out.append(records.data(), qsizetype(records.size()));
     if (lastPlacedRow > 0) {
         const QByteArray dimensions = Payload().u32(quint32(firstPlacedRow - 1)).u32(quint32(lastPlacedRow))
                                           .u16(firstPlacedColumn - 1).u16(lastPlacedColumn).u16(0).data();
