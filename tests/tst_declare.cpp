@@ -221,6 +221,19 @@ private slots:
             QCOMPARE(box.kind, MessageKind::Warning);
     }
 
+    // A barcode that does not read back: warned, nothing printed, the invoice offered again.
+    void unreadableBarcodeKeepsTheBookmark()
+    {
+        Printing p;
+        p.barcode = std::make_unique<TPDF417BarCode>(QStringLiteral(FAKE_DAMAGED_PATH));
+        p.insert(newInvoice(QStringLiteral("00000005"), QStringLiteral("2026-12-10 10:20:00.000")));
+        p.prompt.answers = {Answer};
+        p.flow.AutoPrintNext();
+        QCOMPARE(p.boxes.lastText(), QStringLiteral("条码校验失败，申报表未打印：条码无法识读"));
+        QVERIFY(p.printers.pages.isEmpty());
+        QCOMPARE(p.bookmark().issueTime, QStringLiteral("2026-12-10 10:15:00.000"));
+    }
+
     void onDemandPrintingAsksFromTheRow()
     {
         Printing p;

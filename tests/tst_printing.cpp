@@ -13,6 +13,7 @@
 #include "db/InvoiceGridModel.h"
 #include "db/PrintRecord.h"
 #include "db/demo/InvoicingSchema.h"
+#include "print/BarcodeCheck.h"
 #include "print/BarcodePayload.h"
 #include "print/DeclarationPrinter.h"
 #include "print/PDF417BarCode.h"
@@ -312,6 +313,51 @@ private slots:
         QCOMPARE(outcome.status, PrintOutcome::NoBarcode);
         QVERIFY2(outcome.why.startsWith(why), qPrintable(outcome.why));
         QVERIFY(printers.pages.isEmpty());
+    }
+
+    // Each form's barcode is read back before the job is painted: one that does not read as the
+    // record never reaches the paper, unless the check is turned off.
+    void barcodeReadBackBeforePrinting_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("printed");
+        QTest::newRow("checked") << QByteArray() << false;
+        QTest::newRow("check turned off") << QByteArray("[Other]\r\nVerifyBarcode=0\r\n") << true;
+    }
+    void barcodeReadBackBeforePrinting()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, printed);
+        TempSettings settings;
+        settings.write(ini);
+        ProgramFolder folder(shippedTemplate());
+        TPDF417BarCode damaged(QStringLiteral(FAKE_DAMAGED_PATH));
+        ImagePrinters printers(600, TopOffset);
+        const PrintOutcome outcome = PrintDeclaration(fullRecord(), PrintRecord::FieldNames(), printers, &damaged);
+        QCOMPARE(bool(outcome), printed);
+        QCOMPARE(printers.pages.size(), printed ? 1 : 0);
+        if (!printed) {
+            QCOMPARE(outcome.status, PrintOutcome::BarcodeUnreadable);
+            QCOMPARE(outcome.why, QStringLiteral("条码无法识读"));
+        }
+    }
+
+    // The check itself: our symbol reads back as its payload, and as nothing else.
+    void barcodeCheck()
+    {
+        TempSettings settings;
+        TPDF417BarCode barcode(Dll);
+        const QByteArray payload = Gbk::encode(BarcodePayload(fullRecord()));
+        const QImage symbol = barcode.MakeImage(settings.path(), payload, 600, 600);
+        QVERIFY(!symbol.isNull());
+        QCOMPARE(BarcodeCheckFailure(symbol, payload), QString());
+        QCOMPARE(BarcodeCheckFailure(symbol, payload + "x"), QStringLiteral("识读出的条码内容与申报数据不符"));
+        QImage torn = symbol;
+        for (int y = 0; y < torn.height(); ++y) {
+            for (int x = torn.width() / 3; x < torn.width() * 2 / 3; ++x)
+                torn.setPixelColor(x, y, Qt::white);
+        }
+        QCOMPARE(BarcodeCheckFailure(torn, payload), QStringLiteral("条码无法识读"));
     }
 
     void unknownTemplatePrintsTheBarcodeOnly()

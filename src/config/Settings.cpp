@@ -172,6 +172,11 @@ bool ReadManualInput()
     return Ini::ReadBool(Section::Other, QStringLiteral("ManualInput"), false);
 }
 
+bool ReadVerifyBarcode()
+{
+    return Ini::ReadBool(Section::Other, QStringLiteral("VerifyBarcode"), true);
+}
+
 bool ReadShowInput()
 {
     return Ini::ReadBool(Section::NetConfig, QStringLiteral("ShowInput"), false);

@@ -55,6 +55,8 @@ inline constexpr char AuthenPwdKey[] = "kzvw61739025";
 QString ReadReportPath();
 // [Other] ManualInput=1 shows "手工输入申报表" (barcode declaration) for dealers who type invoices in.
 bool ReadManualInput();
+// [Other] VerifyBarcode=0 prints forms without reading their barcode back first (default 1).
+bool ReadVerifyBarcode();
 void WriteReportPath(const QString &folder);
 QString ReadEndTime(const Clock &clock = systemClock());
 void WriteEndTime(const QString &issueTime);

@@ -56,6 +56,9 @@ bool PrintFlow::PrintForm(const QStringList &values, const QStringList &names)
     case PrintOutcome::NoBarcode:
         ShowWarning(QStringLiteral("条码生成失败，申报表未打印：") + outcome.why);
         return false;
+    case PrintOutcome::BarcodeUnreadable:
+        ShowWarning(QStringLiteral("条码校验失败，申报表未打印：") + outcome.why);
+        return false;
     }
     return false;
 }

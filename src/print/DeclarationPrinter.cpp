@@ -1,5 +1,6 @@
 #include "DeclarationPrinter.h"
 
+#include "BarcodeCheck.h"
 #include "BarcodePayload.h"
 #include "PDF417BarCode.h"
 #include "PrintTemplate.h"
@@ -45,13 +46,12 @@ private:
 
 // The record's barcode for the job's resolution; a null image, with the reason, when the library
 // makes none.
-QImage MakeBarcode(const PrintJob &job, const TPDF417BarCode *barcode, const QStringList &values, QString *why)
+QImage MakeBarcode(const PrintJob &job, const TPDF417BarCode *barcode, const QByteArray &payload, QString *why)
 {
     if (!barcode) {
         *why = QStringLiteral("条码库未加载");
         return {};
     }
-    const QByteArray payload = Gbk::encode(BarcodePayload(values));
     QImage image = barcode->MakeImage(QDir::toNativeSeparators(SettingsFilePath()), payload, job.DpiX(), job.DpiY());
     if (image.isNull())
         *why = QStringLiteral("条码库没有生成条码（条码数据%1字节，超出容量或条码参数无效）").arg(payload.size());
@@ -142,9 +142,16 @@ PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &name
     // painted sends nothing to the printer.
     const std::unique_ptr<PrintJob> job = printers.Begin({form.PageWidth, form.PageHeight, form.PrintWay});
     QString why;
-    const QImage symbol = MakeBarcode(*job, barcode, values, &why);
+    const QByteArray payload = Gbk::encode(BarcodePayload(values));
+    const QImage symbol = MakeBarcode(*job, barcode, payload, &why);
     if (symbol.isNull())
         return {PrintOutcome::NoBarcode, why};
+    // The symbol is painted pixel for pixel at the job's resolution: as read here, so on paper.
+    if (ReadVerifyBarcode()) {
+        why = BarcodeCheckFailure(symbol, payload);
+        if (!why.isEmpty())
+            return {PrintOutcome::BarcodeUnreadable, why};
+    }
 
     QPainter painter;
     if (!painter.begin(&job->Device()))
