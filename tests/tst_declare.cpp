@@ -22,6 +22,7 @@
 #include "declare/RecordExport.h"
 #include "declare/PrinterChoice.h"
 #include "declare/UploadFlow.h"
+#include "print/FormPreview.h"
 #include "print/PDF417BarCode.h"
 #include "upload/MyIdHttp.h"
 
@@ -219,6 +220,37 @@ private slots:
         QVERIFY(p.printers.pages.isEmpty());
         for (const auto &box : std::as_const(p.boxes.shown))
             QCOMPARE(box.kind, MessageKind::Warning);
+    }
+
+    // "打印预览": the same details dialog as printing, the record it makes shown; no printer needed,
+    // nothing printed, the bookmark where it was.
+    void previewShowsTheSelectedRecord()
+    {
+        struct RecordingPreview final : FormPreview {
+            void Show(const QStringList &values, const QStringList &names) override { shown.append({values, names}); }
+            QList<std::pair<QStringList, QStringList>> shown;
+        } preview;
+        Printing p;
+        p.printers.SetInstalled({});
+        p.insert(newInvoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 09:00:00.000")));
+        p.list.Refresh();
+
+        p.list.current = -1;
+        p.flow.PreviewSelectedDeclaration(preview);
+        QCOMPARE(p.boxes.lastText(), QStringLiteral("没有要打印的信息！"));
+        p.list.current = 0;
+        p.prompt.answers = {std::nullopt};
+        p.flow.PreviewSelectedDeclaration(preview);
+        QVERIFY(preview.shown.isEmpty());
+
+        p.prompt.answers = {Answer};
+        p.flow.PreviewSelectedDeclaration(preview);
+        QCOMPARE(preview.shown.size(), 1);
+        QCOMPARE(preview.shown[0].second, PrintRecord::FieldNames());
+        QCOMPARE(preview.shown[0].first.value(PrintRecord::fphm), QStringLiteral("00000007"));
+        QCOMPARE(preview.shown[0].first.value(PrintRecord::dz), Answer.address);
+        QVERIFY(p.printers.pages.isEmpty());
+        QCOMPARE(p.bookmark().issueTime, QStringLiteral("2026-12-10 10:15:00.000"));
     }
 
     // A barcode that does not read back: warned, nothing printed, the invoice offered again.

@@ -167,13 +167,13 @@ private slots:
         const QStringList barcodeItems{"文件/设置打印间隔", "打印申报表/打印申报表", "打印申报表/打印微调", "打印申报表/自动打印申报表"};
         const QStringList onlineItems{"文件/上传参数设置", "文件/修改上传密码", "上传数据/自动上传数据", "上传数据/手工上传数据"};
         QTest::newRow("barcode, manual")
-            << QByteArray() << barcodeItems << QStringList{"导出", "退出"} << "打  印" << true << true << false
+            << QByteArray() << barcodeItems << QStringList{"导出", "打印预览", "退出"} << "打  印" << true << true << false
             << QStringList() << "当前状态：手工打印申报表" << "" << false << 30000;
         QTest::newRow("barcode, automatic")
-            << QByteArray("[Other]\nAutoPrint=1\nInterTime=45\n") << barcodeItems << QStringList{"导出", "退出"} << "打  印"
+            << QByteArray("[Other]\nAutoPrint=1\nInterTime=45\n") << barcodeItems << QStringList{"导出", "打印预览", "退出"} << "打  印"
             << false << true << false << QStringList{"打印申报表/打印申报表"} << "当前状态：自动打印申报表" << "" << true << 45000;
         QTest::newRow("barcode, automatic, hand-edited interval 0")
-            << QByteArray("[Other]\nAutoPrint=1\nInterTime=0\n") << barcodeItems << QStringList{"导出", "退出"} << "打  印"
+            << QByteArray("[Other]\nAutoPrint=1\nInterTime=0\n") << barcodeItems << QStringList{"导出", "打印预览", "退出"} << "打  印"
             << false << true << false << QStringList{"打印申报表/打印申报表"} << "当前状态：自动打印申报表" << "" << true << 1000;
         QTest::newRow("online, manual")
             << QByteArray("[SBConfig]\nSBType=2\n[Other]\nAutoPrint=1\n") << onlineItems << QStringList{"手工上传", "退出"}

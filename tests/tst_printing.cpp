@@ -16,6 +16,8 @@
 #include "print/BarcodeCheck.h"
 #include "print/BarcodePayload.h"
 #include "print/DeclarationPrinter.h"
+#include "print/DialogFormPreview.h"
+#include "print/QtPrinters.h"
 #include "print/PDF417BarCode.h"
 #include "print/Printers.h"
 
@@ -23,6 +25,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QProcess>
 #include <QTableView>
 #include <QTest>
@@ -392,6 +396,63 @@ private slots:
         QFETCH(QStringList, installed);
         QFETCH(QString, current);
         QCOMPARE(CurrentPrinterName(chosen, defaultPrinter, installed), current);
+    }
+
+    // The preview paints its page through the same code as the print: with no printer installed
+    // it lays out one page of the template's paper, and that page, written to a file, holds the
+    // same text and the same barcode as the printed form.
+    void previewShowsThePrintedPage()
+    {
+        TempSettings settings;
+        ProgramFolder folder(shippedTemplate());
+        TPDF417BarCode barcode(Dll);
+        const QStringList values = fullRecord();
+        ImagePrinters none(600, 0, {});
+
+        QPrinter preview(QPrinter::HighResolution);
+        const std::optional<PageRequest> page = DeclarationPage();
+        QVERIFY(page);
+        ApplyPageRequest(preview, *page);
+        QPrintPreviewWidget widget(&preview);
+        int painted = 0;
+        connect(&widget, &QPrintPreviewWidget::paintRequested, this, [&](QPrinter *target) {
+            painted += bool(PaintDeclaration(*target, values, PrintRecord::FieldNames(), none, &barcode));
+        });
+        widget.updatePreview();
+        QCOMPARE(painted, 1);
+        QCOMPARE(widget.pageCount(), 1);
+        QCOMPARE(preview.pageLayout().pageSize().size(QPageSize::Millimeter).toSize(), QSize(page->widthMm, page->heightMm));
+
+        const auto pdfOf = [&](const QString &name, const std::function<bool(const QString &)> &paint) {
+            const QString pdf = folder.dir.filePath(name + QStringLiteral(".pdf"));
+            if (!paint(pdf))
+                return std::pair<QString, QByteArray>();
+            QProcess text;
+            text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+            text.waitForFinished(60000);
+            QProcess render;
+            render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                                      QStringLiteral("-singlefile"), pdf, folder.dir.filePath(name)});
+            render.waitForFinished(60000);
+            const QList<PdfSymbol> symbols = PdfSymbolsOn(QImage(folder.dir.filePath(name + QStringLiteral(".png"))));
+            return std::pair(QString::fromUtf8(text.readAllStandardOutput()), symbols.value(0).bytes);
+        };
+        const auto printed = pdfOf(QStringLiteral("printed"), [&](const QString &pdf) {
+            PdfPrinters printers(pdf);
+            return bool(PrintDeclaration(values, PrintRecord::FieldNames(), printers, &barcode));
+        });
+        const auto previewed = pdfOf(QStringLiteral("previewed"), [&](const QString &pdf) {
+            QPrinter file(QPrinter::HighResolution);
+            file.setOutputFormat(QPrinter::PdfFormat);
+            file.setOutputFileName(pdf);
+            file.setResolution(600);
+            ApplyPageRequest(file, *page);
+            return bool(PaintDeclaration(file, values, PrintRecord::FieldNames(), none, &barcode));
+        });
+        QVERIFY(printed.first.contains(QStringLiteral("张三")));
+        QCOMPARE(previewed.first, printed.first);
+        QCOMPARE(printed.second, Gbk::encode(BarcodePayload(values)));
+        QCOMPARE(previewed.second, printed.second);
     }
 
     void pdfPrinterWritesTheForm()

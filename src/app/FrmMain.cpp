@@ -21,6 +21,7 @@
 #include "entry/DialogDetailsPrompt.h"
 #include "entry/FrmMKNormalInv.h"
 #include "entry/NumberEdit.h"
+#include "print/DialogFormPreview.h"
 #include "print/FrmAdjustPrint.h"
 #include "print/FrmSelectPrinter.h"
 #include "print/FrmSetPrintTime.h"
@@ -134,6 +135,11 @@ TFrmMain::TFrmMain(const MainWindowOptions &options)
     if (!m_folderBrowser) {
         m_ownFolderBrowser = std::make_unique<QtFolderBrowser>();
         m_folderBrowser = m_ownFolderBrowser.get();
+    }
+    m_formPreview = options.formPreview;
+    if (!m_formPreview) {
+        m_ownFormPreview = std::make_unique<DialogFormPreview>(*printers, m_barcode);
+        m_formPreview = m_ownFormPreview.get();
     }
     const DeclarationSeams seams{*m_jdc, *this, *prompt, *m_clock};
     m_printFlow = std::make_unique<PrintFlow>(seams, *printers, *choice, m_barcode);
@@ -344,6 +350,7 @@ void TFrmMain::CreateMenus()
     m_popupMenu1 = new QMenu(this);
     m_popupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     AddItem(m_popupMenu1, QStringLiteral("导出"), BarcodeDeclaration, &TFrmMain::ExportRecord); // N19Click
+    AddItem(m_popupMenu1, QStringLiteral("打印预览"), BarcodeDeclaration, &TFrmMain::PreviewSelectedDeclaration);
     m_contextUpload = AddItem(m_popupMenu1, QStringLiteral("手工上传"), OnlineDeclaration, &TFrmMain::ManualUpload);
     AddItem(m_popupMenu1, QStringLiteral("退出"), TagBoth);
 
@@ -701,6 +708,11 @@ void TFrmMain::PrintSelectedDeclaration()
 void TFrmMain::ManualUpload()
 {
     m_uploadFlow->ManualUpload();
+}
+
+void TFrmMain::PreviewSelectedDeclaration()
+{
+    m_printFlow->PreviewSelectedDeclaration(*m_formPreview);
 }
 
 void TFrmMain::N17Click()

@@ -24,6 +24,7 @@ class TMyTrayIcon;
 class TNumberEdit;
 class DetailsPrompt;
 class FolderBrowser;
+class FormPreview;
 struct SettingsValues;
 class PrintFlow;
 class PrinterChoice;
@@ -40,6 +41,7 @@ struct MainWindowOptions {
     DetailsPrompt *detailsPrompt = nullptr; // null: the declaration details dialog
     PrinterChoice *printerChoice = nullptr; // null: the printer choice dialog
     FolderBrowser *folderBrowser = nullptr; // null: the desktop's folder browser
+    FormPreview *formPreview = nullptr;     // null: Qt's print preview dialog
 };
 
 // The main window: a query form over the invoices with the menus, buttons and status texts of
@@ -99,6 +101,8 @@ public:
     void ExportRecord();
     // "手工输入申报表": an invoice typed in by hand and its declaration form printed.
     void N17Click();
+    // Barcode declaration: "打印预览", the selected invoice's form in the print preview.
+    void PreviewSelectedDeclaration();
 
     // The list as the flows see it.
     InvoiceGridModel &Rows() override;
@@ -158,6 +162,8 @@ private:
     std::unique_ptr<PrinterChoice> m_ownPrinterChoice;
     std::unique_ptr<FolderBrowser> m_ownFolderBrowser;
     FolderBrowser *m_folderBrowser = nullptr;
+    std::unique_ptr<FormPreview> m_ownFormPreview;
+    FormPreview *m_formPreview = nullptr;
     DetailsPrompt *m_detailsPrompt = nullptr;
     std::unique_ptr<PrintFlow> m_printFlow;
     std::unique_ptr<UploadFlow> m_uploadFlow;

@@ -8,6 +8,7 @@
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
 #include "print/DeclarationPrinter.h"
+#include "print/FormPreview.h"
 #include "print/PDF417BarCode.h"
 #include "print/Printers.h"
 
@@ -63,27 +64,35 @@ bool PrintFlow::PrintForm(const QStringList &values, const QStringList &names)
     return false;
 }
 
-void PrintFlow::PrintSelectedDeclaration()
+bool PrintFlow::AskForSelectedRecord()
 {
-    if (NoPrinter())
-        return;
     InvoiceGridModel &rows = m_seams.list.Rows();
     const int row = m_seams.list.CurrentRow();
     if (row < 0 || row >= rows.rowCount()) {
         ShowWarning(QStringLiteral("没有要打印的信息！"));
-        return;
+        return false;
     }
     const std::optional<BuyerDetails> answer = m_seams.prompt.Ask(DetailsRequestFor(rows, row));
     if (!answer)
-        return;
+        return false;
     SetBuyer(rows, row, *answer);
     m_record = RecordOfRow(rows, row);
     SetBuyer(m_record, *answer);
+    return true;
+}
 
-    if (!ChooseDeclarationPrinter())
+void PrintFlow::PrintSelectedDeclaration()
+{
+    if (NoPrinter() || !AskForSelectedRecord() || !ChooseDeclarationPrinter())
         return;
     if (PrintCurrentRecord())
         ShowInfo(QStringLiteral("打印车辆基本信息表成功！"));
+}
+
+void PrintFlow::PreviewSelectedDeclaration(FormPreview &preview)
+{
+    if (AskForSelectedRecord())
+        preview.Show(m_record.Values(), PrintRecord::FieldNames());
 }
 
 void PrintFlow::AutoPrintNext()

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class FormPreview;
 class PrinterChoice;
 class Printers;
 class TPDF417BarCode;
@@ -21,6 +22,9 @@ public:
     PrintFlow &operator=(const PrintFlow &) = delete;
 
     void PrintSelectedDeclaration();
+    // "打印预览": the selected invoice's form after the same details dialog, in the preview,
+    // from which it may be printed. Needs no printer; never moves the bookmark.
+    void PreviewSelectedDeclaration(FormPreview &preview);
     // One step; the caller keeps the polling timer stopped while it runs. The bookmark moves
     // as soon as the form went to the printer; a cancelled dialog or a failed print brings the
     // same invoice back at the next step.
@@ -35,6 +39,9 @@ public:
 
 private:
     bool NoPrinter();
+    // The details of the selected row asked and the current record made from it; false when
+    // there is no row (said so) or the dialog was cancelled.
+    bool AskForSelectedRecord();
     // Prints the current record, warning when it could not; true when the form was printed.
     bool PrintCurrentRecord();
 

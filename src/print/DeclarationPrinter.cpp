@@ -44,20 +44,6 @@ private:
     QSize m_page;
 };
 
-// The record's barcode for the job's resolution; a null image, with the reason, when the library
-// makes none.
-QImage MakeBarcode(const PrintJob &job, const TPDF417BarCode *barcode, const QByteArray &payload, QString *why)
-{
-    if (!barcode) {
-        *why = QStringLiteral("条码库未加载");
-        return {};
-    }
-    QImage image = barcode->MakeImage(QDir::toNativeSeparators(SettingsFilePath()), payload, job.DpiX(), job.DpiY());
-    if (image.isNull())
-        *why = QStringLiteral("条码库没有生成条码（条码数据%1字节，超出容量或条码参数无效）").arg(payload.size());
-    return image;
-}
-
 // The barcode at the top right of the printable area; the shift in millimetres that the form's
 // items get so that they start below it.
 int DrawBarcode(QPainter &painter, const Converter &convert, const QImage &image)
@@ -130,6 +116,40 @@ QString PrintTemplatePath()
     return AppSettings().AppDir + QStringLiteral("template/PrintTemplate.xml");
 }
 
+QImage DeclarationBarcode(const QStringList &values, int dpiX, int dpiY, const TPDF417BarCode *barcode,
+                          PrintOutcome *outcome)
+{
+    *outcome = {};
+    if (!barcode) {
+        *outcome = {PrintOutcome::NoBarcode, QStringLiteral("条码库未加载")};
+        return {};
+    }
+    const QByteArray payload = Gbk::encode(BarcodePayload(values));
+    QImage image = barcode->MakeImage(QDir::toNativeSeparators(SettingsFilePath()), payload, dpiX, dpiY);
+    if (image.isNull()) {
+        *outcome = {PrintOutcome::NoBarcode,
+                    QStringLiteral("条码库没有生成条码（条码数据%1字节，超出容量或条码参数无效）").arg(payload.size())};
+        return {};
+    }
+    // The symbol is painted pixel for pixel at the device's resolution: as read here, so on paper.
+    if (ReadVerifyBarcode()) {
+        const QString why = BarcodeCheckFailure(image, payload);
+        if (!why.isEmpty()) {
+            *outcome = {PrintOutcome::BarcodeUnreadable, why};
+            return {};
+        }
+    }
+    return image;
+}
+
+std::optional<PageRequest> DeclarationPage()
+{
+    TPrintTemplate form;
+    if (!form.LoadTemplate(PrintTemplatePath(), ReadPrintTemplateName()))
+        return std::nullopt;
+    return PageRequest{form.PageWidth, form.PageHeight, form.PrintWay};
+}
+
 PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &names, Printers &printers,
                               const TPDF417BarCode *barcode)
 {
@@ -141,17 +161,10 @@ PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &name
     // The job's paper and resolution are known before anything is painted; a job that is never
     // painted sends nothing to the printer.
     const std::unique_ptr<PrintJob> job = printers.Begin({form.PageWidth, form.PageHeight, form.PrintWay});
-    QString why;
-    const QByteArray payload = Gbk::encode(BarcodePayload(values));
-    const QImage symbol = MakeBarcode(*job, barcode, payload, &why);
+    PrintOutcome outcome;
+    const QImage symbol = DeclarationBarcode(values, job->DpiX(), job->DpiY(), barcode, &outcome);
     if (symbol.isNull())
-        return {PrintOutcome::NoBarcode, why};
-    // The symbol is painted pixel for pixel at the job's resolution: as read here, so on paper.
-    if (ReadVerifyBarcode()) {
-        why = BarcodeCheckFailure(symbol, payload);
-        if (!why.isEmpty())
-            return {PrintOutcome::BarcodeUnreadable, why};
-    }
+        return outcome;
 
     QPainter painter;
     if (!painter.begin(&job->Device()))

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "Printers.h"
+
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
-class Printers;
+#include <optional>
+
 class TPDF417BarCode;
 
 // What became of one form.
@@ -25,6 +29,14 @@ struct PrintOutcome {
 // AppError.
 PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &names, Printers &printers,
                               const TPDF417BarCode *barcode);
+
+// The record's barcode for a device of dpiX by dpiY, made and checked as PrintDeclaration makes
+// and checks it; a null image, with outcome saying why, when there is none to print.
+QImage DeclarationBarcode(const QStringList &values, int dpiX, int dpiY, const TPDF417BarCode *barcode,
+                          PrintOutcome *outcome);
+
+// The paper of the seller's form, from the template; nothing when the template cannot be loaded.
+std::optional<PageRequest> DeclarationPage();
 
 // The template file the forms are printed from.
 QString PrintTemplatePath();

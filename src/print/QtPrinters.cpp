@@ -6,23 +6,33 @@
 #include <QPageSize>
 #include <QPrinterInfo>
 
+void ApplyPageRequest(QPrinter &printer, const PageRequest &page)
+{
+    if (page.widthMm > 0 && page.heightMm > 0)
+        printer.setPageSize(QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter, QString(),
+                                      QPageSize::ExactMatch));
+    if (page.printWay == QLatin1String("0"))
+        printer.setPageOrientation(QPageLayout::Portrait);
+    else if (page.printWay == QLatin1String("1"))
+        printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(QStringLiteral("车辆基本信息表"));
+}
+
+int QPrinterTopOffset(const QPrinter &printer)
+{
+    return qRound(printer.pageRect(QPrinter::DevicePixel).top() - printer.paperRect(QPrinter::DevicePixel).top());
+}
+
 QPrinterJob::QPrinterJob(const PageRequest &page, const std::function<void(QPrinter &)> &prepare)
     : m_printer(QPrinter::HighResolution)
 {
     prepare(m_printer);
-    if (page.widthMm > 0 && page.heightMm > 0)
-        m_printer.setPageSize(QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter, QString(),
-                                        QPageSize::ExactMatch));
-    if (page.printWay == QLatin1String("0"))
-        m_printer.setPageOrientation(QPageLayout::Portrait);
-    else if (page.printWay == QLatin1String("1"))
-        m_printer.setPageOrientation(QPageLayout::Landscape);
-    m_printer.setDocName(QStringLiteral("车辆基本信息表"));
+    ApplyPageRequest(m_printer, page);
 }
 
 int QPrinterJob::PhysicalTopOffset() const
 {
-    return qRound(m_printer.pageRect(QPrinter::DevicePixel).top() - m_printer.paperRect(QPrinter::DevicePixel).top());
+    return QPrinterTopOffset(m_printer);
 }
 
 QSize QPrinterJob::PrintableSize() const

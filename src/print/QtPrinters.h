@@ -6,6 +6,11 @@
 
 #include <functional>
 
+// The paper and orientation a form asks for, on the printer.
+void ApplyPageRequest(QPrinter &printer, const PageRequest &page);
+// Distance in device pixels from the paper's top edge to the printable area's.
+int QPrinterTopOffset(const QPrinter &printer);
+
 // One page on a QPrinter. prepare chooses the printer (or the file) before the paper is set,
 // since choosing a printer resets the page layout to its own; it raises AppError when the printer
 // cannot be used.

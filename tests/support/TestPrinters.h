@@ -20,6 +20,7 @@ public:
     QList<PageRequest> requests;   // the paper each job asked for, printed or not
     QStringList printedOn;         // the printer of each job
     bool refuseNext = false;       // the next job raises the printer's error
+    void SetInstalled(const QStringList &installed) { m_installed = installed; }
 
 private:
     int m_dpi;
