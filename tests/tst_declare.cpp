@@ -24,8 +24,12 @@
 #include "declare/UploadFlow.h"
 #include "print/FormPreview.h"
 #include "print/PDF417BarCode.h"
+#include "reports/TaxML.h"
 #include "upload/MyIdHttp.h"
+#include "upload/PasswordExchange.h"
+#include "upload/UploadJournal.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -370,6 +374,103 @@ private slots:
         f.prompt.answers = {typed};
         QVERIFY_THROWS_EXCEPTION(AppError, ExportRecord(f.seams(), browser, Seller()));
         QVERIFY(!QFileInfo::exists(browser.answer));
+    }
+
+    // Every exchange leaves one journal entry: what was sent (no password anywhere in the file,
+    // the record as its size and SHA-256) and what came back, accepted, refused or failed alike.
+    void journalKeepsEveryExchange()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        const QString secret = QStringLiteral("pw-Kz91x");
+        Uploading u;
+        TaxServer server({QStringLiteral("--password"), secret});
+        AppSettings().AuthenServer = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
+        AppSettings().AuthenPwd = secret;
+        u.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 10:20:00.000")));
+        u.insert(newInvoice(QStringLiteral("00000002"), QStringLiteral("2026-12-10 10:21:00.000")));
+        u.insert(newInvoice(QStringLiteral("00000003"), QStringLiteral("2026-12-10 10:22:00.000")));
+        const QString packed = MakeInvoiceTaxML(u.database.connection(), Code, QStringLiteral("00000001")).packed;
+
+        QVERIFY(u.flow.UploadInvoice(Code, QStringLiteral("00000001")).first);
+        AppSettings().UploadAction = QStringLiteral("upload?refuse=%E5%8F%91%E7%A5%A8%E5%B7%B2%E4%BD%9C%E5%BA%9F");
+        QVERIFY(!u.flow.UploadInvoice(Code, QStringLiteral("00000002")).first);
+        server.stop();
+        QVERIFY(!u.flow.UploadInvoice(Code, QStringLiteral("00000003")).first);
+        QVERIFY(u.boxes.shown.isEmpty());
+
+        const QList<JournalEntry> entries = UploadJournal().Entries(Day, Day);
+        QCOMPARE(entries.size(), 3);
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(server.port());
+        for (int i = 0; i < 3; ++i) {
+            const JournalEntry &e = entries[i];
+            QCOMPARE(e.kind, QStringLiteral("上传"));
+            QCOMPARE(e.invoiceCode, Code);
+            QCOMPARE(e.invoiceNumber, QStringLiteral("0000000%1").arg(3 - i)); // newest first
+            QCOMPARE(e.host, host);
+            QCOMPARE(e.action, QStringLiteral("upload"));
+            QCOMPARE(e.time, u.clock.now());
+            QVERIFY(e.fields.contains(QStringLiteral("PASSWORD=******")));
+            QVERIFY(e.fields.contains(QStringLiteral("NSRSBH=") + TaxNo));
+        }
+        const QByteArray sent = packed.toLatin1();
+        QVERIFY(entries[2].fields.contains(
+            QStringLiteral("RZDATA=%1 bytes, SHA-256 %2")
+                .arg(sent.size())
+                .arg(QString::fromLatin1(QCryptographicHash::hash(sent, QCryptographicHash::Sha256).toHex()))));
+        QCOMPARE(entries[2].httpStatus, 200);
+        QCOMPARE(entries[2].resultValue, QStringLiteral("0"));
+        QCOMPARE(entries[2].resultMessage, QStringLiteral("上传成功"));
+        QCOMPARE(entries[2].transportError, QString());
+        QCOMPARE(entries[1].httpStatus, 200);
+        QCOMPARE(entries[1].resultValue, QStringLiteral("3"));
+        QCOMPARE(entries[1].resultMessage, QStringLiteral("发票已作废"));
+        QCOMPARE(entries[0].httpStatus, 0);
+        QCOMPARE(entries[0].resultValue, QStringLiteral("1"));
+        QVERIFY(!entries[0].transportError.isEmpty());
+        QVERIFY(entries[0].resultMessage.startsWith(QStringLiteral("网络连接失败")));
+
+        // A password change is journalled too, both passwords masked.
+        TaxServer passwords({QStringLiteral("--password"), secret});
+        const auto changed = ExchangeOverHttp(QStringLiteral("http://127.0.0.1:%1/password").arg(passwords.port()),
+                         {QStringLiteral("NSRSBH=") + TaxNo, QStringLiteral("PASSWORD=") + secret,
+                          QStringLiteral("NEW_PASSWORD=new-Qp77z")});
+        QCOMPARE(changed.first, QStringLiteral("0"));
+        const QList<JournalEntry> all = UploadJournal().Entries(QDate(2000, 1, 1), QDate::currentDate());
+        QCOMPARE(all.size(), 4);
+        const auto change = std::find_if(all.begin(), all.end(), [](const JournalEntry &e) { return e.kind == QStringLiteral("修改密码"); });
+        QVERIFY(change != all.end());
+        QCOMPARE(change->resultValue, QStringLiteral("0"));
+        QVERIFY(change->fields.contains(QStringLiteral("NEW_PASSWORD=******")));
+
+        // Filtered by invoice number, and pruned by age.
+        QCOMPARE(UploadJournal().Entries(Day, Day, QStringLiteral("0002")).size(), 1);
+        QCOMPARE(UploadJournal().PruneBefore(u.clock.now().addSecs(1)), 3);
+
+        QFile file(UploadJournalPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(!bytes.isEmpty());
+        QVERIFY(!bytes.contains(secret.toUtf8()));
+        QVERIFY(!bytes.contains("new-Qp77z"));
+    }
+
+    // A journal that cannot be opened never stops an upload: the reason is said once.
+    void unwritableJournalDoesNotStopUploads()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        QVERIFY(QDir().mkpath(UploadJournalPath())); // a folder where the file should be
+        Uploading u;
+        u.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 10:20:00.000")));
+        u.insert(newInvoice(QStringLiteral("00000002"), QStringLiteral("2026-12-10 10:21:00.000")));
+        QVERIFY(u.flow.UploadInvoice(Code, QStringLiteral("00000001")).first);
+        QVERIFY(u.flow.UploadInvoice(Code, QStringLiteral("00000002")).first);
+        QCOMPARE(u.boxes.shown.size(), 1);
+        QVERIFY2(u.boxes.shown[0].text.startsWith(QStringLiteral("上传日志无法写入，上传照常进行：")),
+                 qPrintable(u.boxes.shown[0].text));
     }
 
     // What the server answers decides the mark, the bookmark and the operator's message, on

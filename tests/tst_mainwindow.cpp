@@ -165,7 +165,8 @@ private slots:
         QTest::addColumn<int>("interval");
 
         const QStringList barcodeItems{"文件/设置打印间隔", "打印申报表/打印申报表", "打印申报表/打印微调", "打印申报表/自动打印申报表"};
-        const QStringList onlineItems{"文件/上传参数设置", "文件/修改上传密码", "上传数据/自动上传数据", "上传数据/手工上传数据"};
+        const QStringList onlineItems{"文件/上传参数设置", "文件/修改上传密码", "上传数据/自动上传数据", "上传数据/手工上传数据",
+                                      "上传数据/上传日志"};
         QTest::newRow("barcode, manual")
             << QByteArray() << barcodeItems << QStringList{"导出", "打印预览", "退出"} << "打  印" << true << true << false
             << QStringList() << "当前状态：手工打印申报表" << "" << false << 30000;

@@ -5,11 +5,17 @@
 #include "config/Settings.h"
 #include "upload/FrmSBType.h"
 #include "upload/SetAuthenPwdForm.h"
+#include "upload/FrmUploadJournal.h"
 #include "upload/SetNetworkForm.h"
+#include "upload/UploadJournal.h"
 
 #include <functional>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDateEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -67,6 +73,59 @@ class TestNetDialogs : public QObject
     Q_OBJECT
 
 private slots:
+    // "上传日志" lists the exchanges newest first, filters by invoice number and copies one.
+    void uploadJournalWindow()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        const QDateTime day(QDate(2026, 12, 10), QTime(9, 0));
+        {
+            UploadJournal journal;
+            for (int i = 1; i <= 3; ++i) {
+                JournalEntry e;
+                e.time = day.addSecs(60 * i);
+                e.kind = QStringLiteral("上传");
+                e.invoiceCode = QStringLiteral("132000000001");
+                e.invoiceNumber = QStringLiteral("0000000%1").arg(i);
+                e.host = QStringLiteral("127.0.0.1:8080");
+                e.action = QStringLiteral("upload");
+                e.fields = MaskedFields({QStringLiteral("NSRSBH=110101200801010"), QStringLiteral("PASSWORD=secret")});
+                e.httpStatus = 200;
+                e.resultValue = QStringLiteral("0");
+                e.resultMessage = QStringLiteral("上传成功");
+                QVERIFY(journal.Append(e));
+            }
+            JournalEntry old;
+            old.time = day.addDays(-40);
+            old.invoiceNumber = QStringLiteral("00000009");
+            QVERIFY(journal.Append(old));
+        }
+        FixedClock clock(day);
+        TfrmUploadJournal window(clock);
+        QCOMPARE(window.Shown().size(), 3); // the last thirty days
+        QCOMPARE(window.Shown()[0].invoiceNumber, QStringLiteral("00000003"));
+        auto *table = window.findChild<QTableWidget *>(QStringLiteral("dsGrid1"));
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->item(0, 3)->text(), QStringLiteral("00000003"));
+
+        window.findChild<QLineEdit *>(QStringLiteral("edtFPHM"))->setText(QStringLiteral("0002"));
+        window.btnQueryClick();
+        QCOMPARE(window.Shown().size(), 1);
+        window.btnCopyClick();
+        const QString copied = QGuiApplication::clipboard()->text();
+        QCOMPARE(copied, JournalEntryText(window.Shown()[0]));
+        QVERIFY(copied.contains(QStringLiteral("发票号码: 00000002")));
+        QVERIFY(copied.contains(QStringLiteral("PASSWORD=******")));
+        QVERIFY(!copied.contains(QStringLiteral("secret")));
+
+        window.findChild<QLineEdit *>(QStringLiteral("edtFPHM"))->clear();
+        window.findChild<QDateEdit *>(QStringLiteral("dtpStart"))->setDate(day.date().addDays(-60));
+        window.btnQueryClick();
+        QCOMPARE(window.Shown().size(), 4);
+        QCOMPARE(UploadJournal().PruneBefore(day.addDays(-30)), 1);
+    }
+
     void networkFormShowsTheStoredSettings_data()
     {
         QTest::addColumn<QString>("server");

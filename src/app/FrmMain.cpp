@@ -34,6 +34,8 @@
 #include "upload/FrmSBType.h"
 #include "upload/SetAuthenPwdForm.h"
 #include "upload/SetNetworkForm.h"
+#include "upload/FrmUploadJournal.h"
+#include "upload/UploadJournal.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -342,6 +344,7 @@ void TFrmMain::CreateMenus()
     m_itemAutoUpload = AddItem(upload, QStringLiteral("自动上传数据"), OnlineDeclaration, &TFrmMain::N24Click);
     m_itemAutoUpload->setCheckable(true);
     m_itemManualUpload = AddItem(upload, QStringLiteral("手工上传数据"), OnlineDeclaration, &TFrmMain::ManualUpload);
+    AddItem(upload, QStringLiteral("上传日志"), OnlineDeclaration, &TFrmMain::ShowUploadJournal);
 
     QMenu *help = mainMenu1->addMenu(QStringLiteral("帮助"));
     AddItem(help, QStringLiteral("帮助"), TagBoth, &TFrmMain::N15Click);
@@ -379,6 +382,7 @@ void TFrmMain::InitMainWindow(const MainWindowOptions &options)
     m_dtpStart->setDate(now.date());
     m_dtpEnd->setDate(now.date());
     ResetBookmark(*m_clock);
+    PruneUploadJournal(now); // entries older than a year
 
     // 5. Raises when the barcode library file is missing: nothing below runs then.
     if (options.barcodeLibraryPath.isEmpty())
@@ -708,6 +712,11 @@ void TFrmMain::PrintSelectedDeclaration()
 void TFrmMain::ManualUpload()
 {
     m_uploadFlow->ManualUpload();
+}
+
+void TFrmMain::ShowUploadJournal()
+{
+    ShowModalCentered<TfrmUploadJournal>(*m_clock);
 }
 
 void TFrmMain::PreviewSelectedDeclaration()

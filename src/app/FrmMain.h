@@ -103,6 +103,8 @@ public:
     void N17Click();
     // Barcode declaration: "打印预览", the selected invoice's form in the print preview.
     void PreviewSelectedDeclaration();
+    // Online declaration: "上传日志", every exchange with the tax server.
+    void ShowUploadJournal();
 
     // The list as the flows see it.
     InvoiceGridModel &Rows() override;

@@ -3,6 +3,7 @@
 #include "Bookmark.h"
 #include "BuyerEntries.h"
 #include "InvoiceList.h"
+#include "config/Clock.h"
 #include "config/MessageBoxes.h"
 #include "config/Settings.h"
 #include "db/BuyerDetails.h"
@@ -11,6 +12,7 @@
 #include "db/PrintRecord.h"
 #include "reports/TaxML.h"
 #include "upload/MyIdHttp.h"
+#include "upload/UploadJournal.h"
 
 namespace {
 const QString NothingToUpload = QStringLiteral("没有要上传的信息！");
@@ -33,10 +35,12 @@ std::pair<bool, QString> UploadFlow::UploadInvoice(const QString &invoiceCode, c
         return {false, QStringLiteral("服务器地址错误，请检查服务器地址！")};
 
     TMyIdHttp http;
+    const QDateTime begun = m_seams.clock.now();
     http.Execute(url, {QStringLiteral("NSRSBH=") + Seller().SellerTaxNo, QStringLiteral("PASSWORD=") + settings.AuthenPwd,
                        QStringLiteral("SWJGDM=") + Seller().TaxAuthCode,
                        QStringLiteral("LENGTH=") + QString::number(record.length), QStringLiteral("Record_NUM=1"),
                        QStringLiteral("RZDATA=") + record.packed});
+    JournalExchange(JournalEntryOf(QStringLiteral("上传"), invoiceCode, invoiceNumber, http, begun));
     if (http.ResultValue != QLatin1String("0"))
         return {false, http.ResultMessage};
     if (accepted)

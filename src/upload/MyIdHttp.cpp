@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include "config/AppIniFile.h"
@@ -155,6 +156,16 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
 {
     Url = url;
     Fields = fields;
+    HttpStatus = 0;
+    Failure.clear();
+    QElapsedTimer timer;
+    timer.start();
+    // Whichever way the exchange ends.
+    struct Timed {
+        QElapsedTimer &timer;
+        qint64 &elapsed;
+        ~Timed() { elapsed = timer.elapsed(); }
+    } timed{timer, ElapsedMs};
 
     HeaderList headers;
     for (const QString &field : fields) {
@@ -232,6 +243,7 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
             return false;
         }
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+        HttpStatus = int(status);
         const char *next = nullptr;
         curl_easy_getinfo(handle, CURLINFO_REDIRECT_URL, &next);
         if (status < 300 || status > 399 || !next)
@@ -261,6 +273,7 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
 
 void TMyIdHttp::Fail(const QString &detail)
 {
+    Failure = detail;
     ResultValue = QStringLiteral("1");
     ResultMessage = FailurePrefix + detail;
 }

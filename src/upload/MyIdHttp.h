@@ -31,6 +31,11 @@ public:
     QString ResultValue;
     QString ResultMessage;
     QStringList Fields;
+    // What the last exchange came to, for the upload journal: the final HTTP status (0 when
+    // none came), why it failed (empty when a reply was read) and how long it took.
+    int HttpStatus = 0;
+    QString Failure;
+    qint64 ElapsedMs = 0;
 
 private:
     void Fail(const QString &detail);

@@ -41,14 +41,6 @@ QLabel *label(const char *name, const QString &text, QWidget *buddy, QWidget *pa
 
 } // namespace
 
-std::pair<QString, QString> ExchangeOverHttp(const QString &url, const QStringList &fields)
-{
-    TMyIdHttp http;
-    // A failed exchange leaves its own result value and message, so the outcome is read alike.
-    http.Execute(url, fields);
-    return {http.ResultValue, http.ResultMessage};
-}
-
 TSetAuthenPwdForm::TSetAuthenPwdForm(PasswordExchange exchange, QWidget *parent)
     : QDialog(parent)
     , m_exchange(std::move(exchange))
