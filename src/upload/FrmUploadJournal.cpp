@@ -58,7 +58,7 @@ TfrmUploadJournal::TfrmUploadJournal(const Clock &clock, QWidget *parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->setVisible(false);
-    m_table->horizontalHeader()->setStretchLastSection(false);
+    m_table->horizontalHeader()->setStretchLastSection(true);
 
     auto *filters = new QHBoxLayout;
     filters->addWidget(new QLabel(QStringLiteral("起始日期"), this));
@@ -81,7 +81,8 @@ TfrmUploadJournal::TfrmUploadJournal(const Clock &clock, QWidget *parent)
     connect(query, &QPushButton::clicked, this, &TfrmUploadJournal::btnQueryClick);
     connect(copy, &QPushButton::clicked, this, &TfrmUploadJournal::btnCopyClick);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    resize(960, 480);
+    // Wide enough for every column of an entry; the centring of modal windows keeps the size.
+    setMinimumSize(960, 420);
     btnQueryClick();
 }
 
