@@ -15,6 +15,7 @@
 #include "db/InvoiceGridModel.h"
 #include "db/demo/InvoicingSchema.h"
 #include "entry/NumberEdit.h"
+#include "upload/UploadJournal.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -603,6 +604,27 @@ private slots:
         QTest::mouseClick(f.find<QPushButton>("btnQry"), Qt::LeftButton);
         QCOMPARE(f.boxes.shown.size(), 2);
         QCOMPARE(f.boxes.shown[1].text, QStringLiteral("起始日期不能大于截止日期！"));
+    }
+
+    // Start-up prunes the upload journal of entries older than a year.
+    void startUpPrunesTheUploadJournal()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        {
+            UploadJournal journal;
+            for (const QDateTime &time : {StartTime.addDays(-400), StartTime.addDays(-300)}) {
+                JournalEntry entry;
+                entry.time = time;
+                entry.invoiceNumber = time.toString(QStringLiteral("yyyyMMdd"));
+                QVERIFY(journal.Append(entry));
+            }
+        }
+        Fixture f;
+        const QList<JournalEntry> kept = UploadJournal().Entries(StartTime.date().addYears(-2), StartTime.date());
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(kept[0].time, StartTime.addDays(-300));
     }
 
     // "手工输入申报表" stays hidden unless [Other] ManualInput=1, and only in barcode declaration.
