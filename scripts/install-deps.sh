@@ -16,7 +16,7 @@ packages=(
     libbenchmark-dev
     xvfb xauth x11-utils
     fontconfig fonts-arphic-uming
-    gzip
+    gzip clang
     python3-xlrd gnumeric
 )
 

@@ -278,16 +278,25 @@ void TMyIdHttp::Fail(const QString &detail)
     ResultMessage = FailurePrefix + detail;
 }
 
-void TMyIdHttp::ReadReply(const QByteArray &body)
+TaxReply ReadTaxReply(const QByteArray &body)
 {
-    const QByteArray text = TUtil::TrimControls(body);
+    const QByteArray text = TUtil::TrimControls(body.left(ReplyLimit));
     const QByteArray response = TUtil::TextBetween(text, QByteArrayLiteral("<Response>"),
                                                    QByteArrayLiteral("</Response>"));
-    // A reply without a Response leaves the earlier results as they were.
     if (response.isEmpty())
+        return {};
+    return {true,
+            Gbk::decode(TUtil::TextBetween(response, QByteArrayLiteral("<ResultValue>"), QByteArrayLiteral("</ResultValue>"))),
+            Gbk::decode(TUtil::TextBetween(response, QByteArrayLiteral("<ResultMessage>"),
+                                           QByteArrayLiteral("</ResultMessage>")))};
+}
+
+void TMyIdHttp::ReadReply(const QByteArray &body)
+{
+    const TaxReply reply = ReadTaxReply(body);
+    // A reply without a Response leaves the earlier results as they were.
+    if (!reply.found)
         return;
-    ResultValue = Gbk::decode(TUtil::TextBetween(response, QByteArrayLiteral("<ResultValue>"),
-                                                 QByteArrayLiteral("</ResultValue>")));
-    ResultMessage = Gbk::decode(TUtil::TextBetween(response, QByteArrayLiteral("<ResultMessage>"),
-                                                   QByteArrayLiteral("</ResultMessage>")));
+    ResultValue = reply.resultValue;
+    ResultMessage = reply.resultMessage;
 }

@@ -3,6 +3,15 @@
 #include <QString>
 #include <QStringList>
 
+// What a reply body says: the result value and message inside its Response. The body is read
+// as an exchange reads it, at most its first 10,240 bytes; found is false without a Response.
+struct TaxReply {
+    bool found = false;
+    QString resultValue;
+    QString resultMessage;
+};
+TaxReply ReadTaxReply(const QByteArray &body);
+
 // One exchange with the tax authority's server: a GET whose fields travel as request headers,
 // and the result value and message of the server's short XML reply. One instance per exchange.
 class TMyIdHttp final
