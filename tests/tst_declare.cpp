@@ -4,6 +4,7 @@
 #include "ListedInvoices.h"
 #include "ScriptedBrowser.h"
 #include "ScriptedPrompt.h"
+#include "TestCertificates.h"
 #include "TestDatabase.h"
 #include "TestPrinters.h"
 #include "TestSupport.h"
@@ -374,6 +375,80 @@ private slots:
         f.prompt.answers = {typed};
         QVERIFY_THROWS_EXCEPTION(AppError, ExportRecord(f.seams(), browser, Seller()));
         QVERIFY(!QFileInfo::exists(browser.answer));
+    }
+
+    // The faults of the exchange, at the automatic upload: each is said, nothing is marked, the
+    // bookmark stays for the next tick, and the journal keeps what happened.
+    void uploadFaultMatrix_data()
+    {
+        QTest::addColumn<QStringList>("server");   // the test server's arguments; empty: none listening
+        QTest::addColumn<QString>("scheme");
+        QTest::addColumn<QByteArray>("caFile");    // certificate file to trust, if any
+        QTest::addColumn<QString>("said");         // the box's text, or its start for a network failure
+        const QString network = QStringLiteral("网络连接失败:,详细信息：");
+        QTest::newRow("refused connection") << QStringList() << "http" << QByteArray() << network + "Couldn't connect";
+        QTest::newRow("reset in the middle of the reply")
+            << QStringList{"--reply", "reset"} << "http" << QByteArray() << network;
+        QTest::newRow("a reply that never ends") << QStringList{"--reply", "endless"} << "http" << QByteArray()
+                                                 << network + "Timeout was reached";
+        QTest::newRow("HTTP 500") << QStringList{"--status", "500"} << "http" << QByteArray()
+                                  << network + "HTTP/1.1 500 Internal Server Error";
+        QTest::newRow("redirect loop") << QStringList{"--location", "/upload"} << "http" << QByteArray()
+                                       << network + "Number of redirects hit maximum amount";
+        QTest::newRow("20 kB reply, Response beyond 10,240 bytes") << QStringList{"--reply", "long"} << "http"
+                                                                    << QByteArray() << "";
+        QTest::newRow("reply without Response") << QStringList{"--reply", "noresponse"} << "http" << QByteArray() << "";
+        const QString certificate = network + QStringLiteral("SSL peer certificate or SSH remote key was not OK (");
+        QTest::newRow("TLS, unknown authority") << QStringList{"--tls", "server.pem", "server.key"} << "https"
+                                                << QByteArray() << certificate + "SSL certificate problem: unable to get local issuer";
+        QTest::newRow("TLS, wrong host name") << QStringList{"--tls", "other.pem", "other.key"} << "https"
+                                              << QByteArray("ca.pem") << certificate + "SSL: no alternative certificate subject name";
+    }
+    void uploadFaultMatrix()
+    {
+        QFETCH(QStringList, server);
+        QFETCH(QString, scheme);
+        QFETCH(QByteArray, caFile);
+        QFETCH(QString, said);
+        static TestCertificates certificates;
+        static const bool made = certificates.Make();
+        QVERIFY(made);
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        TMyIdHttp::SetTimeouts(1000, 1000);
+        const auto restore = qScopeGuard([] {
+            qunsetenv("XDG_DATA_HOME");
+            TMyIdHttp::SetTimeouts(10000, 30000);
+        });
+
+        Uploading u;
+        if (!caFile.isEmpty())
+            u.settings.write("[NetConfig]\r\nCAFile=" + QFile::encodeName(certificates.Path(caFile.constData())) + "\r\n");
+        for (QString &argument : server) {
+            if (argument.endsWith(QLatin1String(".pem")) || argument.endsWith(QLatin1String(".key")))
+                argument = certificates.Path(argument.toLatin1().constData());
+        }
+        std::unique_ptr<TaxServer> faulty;
+        if (server.isEmpty()) {
+            u.server.stop(); // its port, with nobody listening
+        } else {
+            faulty = std::make_unique<TaxServer>(server + QStringList{QStringLiteral("--password"), TaxNo});
+            QVERIFY2(faulty->port() > 0, qPrintable(faulty->failure()));
+            AppSettings().AuthenServer = QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(faulty->port());
+        }
+        u.insert(newInvoice(QStringLiteral("00000009"), QStringLiteral("2026-12-10 10:20:00.000")));
+
+        u.flow.AutoUploadStep();
+        QCOMPARE(u.boxes.shown.size(), 1);
+        QCOMPARE(u.boxes.shown[0].kind, MessageKind::Warning);
+        const QString text = u.boxes.shown[0].text;
+        QVERIFY2(said.isEmpty() ? text.isEmpty() : text.startsWith(said), qPrintable(text));
+        QCOMPARE(u.mark(QStringLiteral("00000009")), QStringLiteral("0"));
+        QCOMPARE(u.bookmark().invoiceNumber, QString());
+        const QList<JournalEntry> entries = UploadJournal().Entries(Day, Day);
+        QCOMPARE(entries.size(), 1);
+        QVERIFY(entries[0].resultValue != QLatin1String("0"));
+        QCOMPARE(entries[0].invoiceNumber, QStringLiteral("00000009"));
     }
 
     // Every exchange leaves one journal entry: what was sent (no password anywhere in the file,

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "TestCertificates.h"
 #include "TestSupport.h"
 #include "TestTaxServer.h"
 #include "config/Encodings.h"
@@ -38,8 +39,7 @@ class TestHttp : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_certificates.isValid());
-        QVERIFY(makeCertificates());
+        QVERIFY(m_certificates.Make());
     }
 
     void init() { m_settings = std::make_unique<TempSettings>(); }
@@ -397,33 +397,9 @@ private slots:
     }
 
 private:
-    QString certificate(const char *name) const { return m_certificates.filePath(QString::fromLatin1(name)); }
+    QString certificate(const char *name) const { return m_certificates.Path(name); }
 
-    // A throw-away authority and a server certificate it signed for 127.0.0.1 and localhost.
-    bool makeCertificates()
-    {
-        writeFileBytes(certificate("server.ext"),
-                       "basicConstraints=CA:FALSE\nsubjectAltName=IP:127.0.0.1,DNS:localhost\nextendedKeyUsage=serverAuth\n");
-        const QString ecKey = QStringLiteral("-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes ");
-        const QStringList steps{
-            QStringLiteral("req -x509 ") + ecKey + QStringLiteral("-keyout ca.key -out ca.pem -days 2 -subj /CN=Kerrowvantis-Test-CA"),
-            QStringLiteral("req ") + ecKey + QStringLiteral("-keyout server.key -out server.csr -subj /CN=127.0.0.1"),
-            QStringLiteral("x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile server.ext "
-                           "-out server.pem"),
-        };
-        for (const QString &step : steps) {
-            QProcess openssl;
-            openssl.setWorkingDirectory(m_certificates.path());
-            openssl.start(QStringLiteral("openssl"), step.split(QLatin1Char(' ')));
-            if (!openssl.waitForFinished(60000) || openssl.exitStatus() != QProcess::NormalExit || openssl.exitCode() != 0) {
-                qWarning("openssl %s: %s", qPrintable(step), openssl.readAllStandardError().constData());
-                return false;
-            }
-        }
-        return true;
-    }
-
-    QTemporaryDir m_certificates;
+    TestCertificates m_certificates;
     std::unique_ptr<TempSettings> m_settings;
 };
 
