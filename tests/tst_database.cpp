@@ -552,6 +552,11 @@ private slots:
         QTest::newRow("server ends the session") << "57P01" << "terminating due to administrator command" << true;
         QTest::newRow("column named connection") << "42703" << "ERROR: column \"connection\" does not exist" << false;
         QTest::newRow("SQLite's general error") << "S1000" << "[SQLite]no such column: Connection (1)" << false;
+        QTest::newRow("PostgreSQL's driver: the server ended the session")
+            << "S1000" << "FATAL:  terminating connection due to administrator command\nserver closed the connection unexpectedly"
+            << true;
+        QTest::newRow("PostgreSQL's driver: the session already gone")
+            << "HY000" << "SQLExecDirectW unable due to the connection lost" << true;
         QTest::newRow("statement cancelled") << "57014" << "canceling statement due to user request" << false;
         QTest::newRow("no state, the word") << "" << "server closed the Connection unexpectedly" << true;
         QTest::newRow("no state, no word") << "" << "disk full" << false;

@@ -35,7 +35,37 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sql.h>
+#include <sqlext.h>
+
+#include <chrono>
+#include <thread>
+
 namespace {
+
+// Ends every other session of the test's PostgreSQL database, as a server restart or a network
+// fault would; through ODBC of its own, so that it may run on a thread of its own.
+void dropOtherSessions(const QString &dsn)
+{
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    const QByteArray name = dsn.toUtf8();
+    if (SQL_SUCCEEDED(SQLConnect(dbc, (SQLCHAR *)name.constData(), SQL_NTS, nullptr, 0, nullptr, 0))) {
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+        SQLExecDirect(stmt,
+                      (SQLCHAR *)"select pg_terminate_backend(pid) from pg_stat_activity where pid <> pg_backend_pid() "
+                                 "and datname = current_database()",
+                      SQL_NTS);
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        SQLDisconnect(dbc);
+    }
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+}
 
 const QString Dll = QStringLiteral(BARCODEDLL_PATH);
 const QString TaxNo = QStringLiteral("110101200801010");
@@ -375,6 +405,67 @@ private slots:
         f.prompt.answers = {typed};
         QVERIFY_THROWS_EXCEPTION(AppError, ExportRecord(f.seams(), browser, Seller()));
         QVERIFY(!QFileInfo::exists(browser.answer));
+    }
+
+    // The invoicing database going away at the worst moments (PostgreSQL, whose sessions can be
+    // ended from outside): each failure reaches the operator, nothing is marked or printed that
+    // should not be, and the next step, on a fresh connection, carries on.
+    void connectionDroppedWhileListing()
+    {
+        SKIP_UNAVAILABLE(Backend::PostgreSQL);
+        Flows f(Backend::PostgreSQL);
+        f.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 09:00:00.000")));
+        f.list.Refresh();
+        QCOMPARE(f.list.model.rowCount(), 1);
+        dropOtherSessions(f.database.dsn());
+        QVERIFY_THROWS_EXCEPTION(AppError, f.list.Refresh());
+        f.list.Refresh(); // connected again
+        QCOMPARE(f.list.model.rowCount(), 1);
+    }
+
+    void connectionDroppedBetweenFetchAndStore()
+    {
+        SKIP_UNAVAILABLE(Backend::PostgreSQL);
+        Printing p(Backend::PostgreSQL);
+        p.insert(newInvoice(QStringLiteral("00000005"), QStringLiteral("2026-12-10 10:20:00.000")));
+        p.prompt.answers = {Answer};
+        p.prompt.beforeAnswer = [&] { dropOtherSessions(p.database.dsn()); };
+        QVERIFY_THROWS_EXCEPTION(AppError, p.flow.AutoPrintNext()); // the details could not be stored
+        QVERIFY(p.printers.pages.isEmpty());
+        QCOMPARE(p.bookmark().issueTime, QStringLiteral("2026-12-10 10:15:00.000"));
+        p.prompt.answers = {Answer};
+        p.flow.AutoPrintNext(); // on a fresh connection
+        QCOMPARE(p.printers.pages.size(), 1);
+        QCOMPARE(p.bookmark().invoiceNumber, QStringLiteral("00000005"));
+        QVERIFY(BuyerDetailsExist(p.database.connection(), QStringLiteral("00000005"), Code));
+    }
+
+    // Gone while the record is on its way: the server keeps it and the bookmark has moved past
+    // it, so it is not sent twice; the mark cannot be written, and the operator is told. The
+    // journal holds the accepted exchange.
+    void connectionDroppedDuringTheMarkUpdate()
+    {
+        SKIP_UNAVAILABLE(Backend::PostgreSQL);
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        Uploading u(Backend::PostgreSQL);
+        AppSettings().UploadAction = QStringLiteral("upload?delay-ms=1500");
+        u.insert(newInvoice(QStringLiteral("00000009"), QStringLiteral("2026-12-10 10:20:00.000")));
+        std::thread dropper([dsn = u.database.dsn()] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            dropOtherSessions(dsn);
+        });
+        QVERIFY_THROWS_EXCEPTION(AppError, u.flow.AutoUploadStep());
+        dropper.join();
+        QCOMPARE(u.bookmark().invoiceNumber, QStringLiteral("00000009"));
+        QCOMPARE(u.mark(QStringLiteral("00000009")), QStringLiteral("0"));
+        const QList<JournalEntry> entries = UploadJournal().Entries(Day, Day);
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries[0].resultValue, QStringLiteral("0"));
+        AppSettings().UploadAction = QStringLiteral("upload");
+        u.flow.AutoUploadStep(); // nothing new: the record is not sent again
+        QCOMPARE(UploadJournal().Entries(Day, Day).size(), 1);
     }
 
     // The faults of the exchange, at the automatic upload: each is said, nothing is marked, the

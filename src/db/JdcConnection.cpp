@@ -1,5 +1,8 @@
 #include "JdcConnection.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "config/AppError.h"
 
 #include <QSqlDriver>
@@ -118,7 +121,20 @@ bool IsConnectionLost(const QString &sqlState, const QString &message)
     if (sqlState.isEmpty())
         return message.contains(QLatin1String("connection"), Qt::CaseInsensitive);
     // Class 08 is a connection exception; 57P is PostgreSQL ending the session.
-    return sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P"));
+    if (sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P")))
+        return true;
+    // PostgreSQL's driver reports a session the server ended as a general error (S1000, HY000)
+    // with the server's own words; only those words count, not "connection" in any message.
+    if (sqlState == QLatin1String("S1000") || sqlState == QLatin1String("HY000")) {
+        static const char *const Gone[] = {"server closed the connection unexpectedly",
+                                           "terminating connection due to administrator command",
+                                           "no connection to the server", "could not send data to server",
+                                           "the connection was closed", "connection lost"};
+        return std::any_of(std::begin(Gone), std::end(Gone), [&](const char *words) {
+            return message.contains(QLatin1String(words), Qt::CaseInsensitive);
+        });
+    }
+    return false;
 }
 
 void TJdcConnection::NoteFailure(const QString &sqlState, const QString &message)

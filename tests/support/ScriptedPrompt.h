@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <functional>
+
 class TJdcConnection;
 
 // Answers the details dialog from a script: an answer is OK with those values (stored in the
@@ -14,6 +16,7 @@ public:
     std::optional<BuyerDetails> Ask(const DetailsRequest &request) override;
 
     TJdcConnection *connection = nullptr;
+    std::function<void()> beforeAnswer; // runs once, before the next answer is given
     QList<DetailsRequest> requests;
     QList<std::optional<BuyerDetails>> answers;
 };
