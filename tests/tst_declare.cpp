@@ -25,6 +25,8 @@
 #include "declare/UploadFlow.h"
 #include "print/FormPreview.h"
 #include "print/PDF417BarCode.h"
+#include "reports/ICData.h"
+#include "reports/SaleReport.h"
 #include "reports/TaxML.h"
 #include "upload/MyIdHttp.h"
 #include "upload/PasswordExchange.h"
@@ -32,6 +34,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QMap>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -466,6 +470,107 @@ private slots:
         AppSettings().UploadAction = QStringLiteral("upload");
         u.flow.AutoUploadStep(); // nothing new: the record is not sent again
         QCOMPARE(UploadJournal().Entries(Day, Day).size(), 1);
+    }
+
+    // The files the program writes, into a file system that is full and into a folder that takes
+    // nothing: the earlier file stays whole, no partial file is left, and the reason is raised
+    // for the operator.
+    void fileFaultMatrix_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("full");
+        for (const char *file : {"settings", "sales list", "IC data", "record export", "monthly archive"}) {
+            QTest::newRow((QByteArray(file) + ", full file system").constData()) << QString::fromLatin1(file) << true;
+            QTest::newRow((QByteArray(file) + ", read-only folder").constData()) << QString::fromLatin1(file) << false;
+        }
+    }
+    void fileFaultMatrix()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, full);
+        Flows f(Backend::SQLite);
+        f.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 09:00:00.000")));
+        f.list.Refresh();
+        f.list.current = 0;
+        Seller().SellerName = QStringLiteral("某某汽车销售有限公司");
+        const QDate month(2026, 12, 1);
+
+        QTemporaryDir base;
+        const QString folder = base.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(folder));
+        bool mounted = false;
+        const auto unmount = qScopeGuard([&] {
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            if (mounted)
+                QProcess::execute(QStringLiteral("umount"), {folder});
+        });
+        if (full) {
+            mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                                  QStringLiteral("-o"), QStringLiteral("size=64k"),
+                                                                  QStringLiteral("tmpfs"), folder}) == 0;
+            if (!mounted)
+                QSKIP("no small file system can be mounted here");
+        }
+
+        const QMap<QString, QString> names{
+            {QStringLiteral("settings"), QStringLiteral("Kerrowvantis.ini")},
+            {QStringLiteral("sales list"), SaleReportName(Seller().SellerName, month)},
+            {QStringLiteral("IC data"), ICDataFileName(Seller().SellerTaxNo, QDate(2027, 1, 15))},
+            {QStringLiteral("record export"), QString()},
+            {QStringLiteral("monthly archive"),
+             SBSJBaseName(Seller().SellerName, Seller().SellerTaxNo, QStringLiteral("2026-12")) + QStringLiteral(".zip")}};
+        const QString path = names[file].isEmpty() ? QString() : QDir(folder).filePath(names[file]);
+        const QByteArray old = "[Other]\r\nA=the earlier file\r\n";
+        if (!path.isEmpty()) {
+            QFile earlier(path);
+            QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(old) == old.size());
+        }
+        if (full) {
+            QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
+            }
+            filler.close();
+            filler.open(QIODevice::Append); // the last bytes a partial block left
+            while (filler.write("x", 1) == 1 && filler.flush()) {
+            }
+        } else {
+            if (!path.isEmpty())
+                QFile::setPermissions(path, QFileDevice::ReadOwner);
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        }
+        const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+
+        QString why;
+        {
+            OrdinaryFileRights rights;
+            try {
+                if (file == QLatin1String("settings")) {
+                    TAppIniFile(path).WriteString(QStringLiteral("Other"), QStringLiteral("A"), QString(10000, QLatin1Char('y')));
+                } else if (file == QLatin1String("sales list")) {
+                    WriteSaleReport(f.database.connection(), QStringLiteral(TEMPLATE_DIR "/机动车销售统一发票清单.vts"), path,
+                                    month, Seller());
+                } else if (file == QLatin1String("IC data")) {
+                    WriteICDataFile(f.database.connection(), path, QStringLiteral("2026-12"), Seller());
+                } else if (file == QLatin1String("record export")) {
+                    ScriptedBrowser browser;
+                    browser.answer = folder;
+                    f.prompt.answers = {Answer};
+                    ExportRecord(f.seams(), browser, Seller());
+                } else {
+                    WriteSBSJArchive(f.database.connection(), folder, month, Seller());
+                }
+            } catch (const AppError &error) {
+                why = error.text();
+            }
+        }
+        QVERIFY2(!why.isEmpty(), "the write did not fail");
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), before);
+        if (!path.isEmpty()) {
+            QFile earlier(path);
+            QVERIFY(earlier.open(QIODevice::ReadOnly));
+            QCOMPARE(earlier.readAll(), old);
+        }
     }
 
     // The faults of the exchange, at the automatic upload: each is said, nothing is marked, the

@@ -3,12 +3,12 @@
 #include "AppError.h"
 #include "IniDocument.h"
 #include "Util.h"
+#include "WholeFile.h"
 
 #include <optional>
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -101,10 +101,7 @@ void TAppIniFile::WriteString(const QString &section, const QString &key, const 
     document.setValue(section, key, value);
 
     // Through a temporary file beside it; in a folder that takes no new files, in place.
-    QSaveFile file(m_fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document.bytes()) != document.bytes().size()
-        || !file.commit())
+    if (!WriteWholeFile(m_fileName, document.bytes(), true).isEmpty())
         refuse();
 }
 

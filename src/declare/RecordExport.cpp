@@ -8,12 +8,12 @@
 #include "config/MessageBoxes.h"
 #include "config/Settings.h"
 #include "config/Util.h"
+#include "config/WholeFile.h"
 #include "db/InvoiceGridModel.h"
 #include "db/PrintRecord.h"
 #include "reports/FolderBrowser.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 QString RecordExportName(const QString &taxAuthCode, const QString &sellerTaxNo, const QDateTime &now)
 {
@@ -55,9 +55,7 @@ QString ExportRecord(const DeclarationSeams &seams, FolderBrowser &browser, cons
     PrintRecord record = RecordOfRow(rows, row);
     SetBuyer(record, *answer); // as typed, not trimmed
 
-    const QByteArray bytes = RecordExportText(record);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw AppError(QStringLiteral("不能写入文件 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    if (const QString why = WriteWholeFile(path, RecordExportText(record)); !why.isEmpty())
+        throw AppError(QStringLiteral("不能写入文件 %1：%2").arg(QDir::toNativeSeparators(path), why));
     return path;
 }

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 #ifdef Q_OS_WIN
@@ -13,6 +12,7 @@
 #include "config/AppError.h"
 #include "config/Settings.h"
 #include "config/Util.h"
+#include "config/WholeFile.h"
 #include "db/InvoiceQuery.h"
 #include "db/OdbcCursor.h"
 #include "reports/XmlText.h"
@@ -126,9 +126,8 @@ QByteArray MakeICDocument(TJdcConnection &connection, const QString &month, cons
 void WriteICDataFile(TJdcConnection &connection, const QString &path, const QString &month, const SellerValues &seller)
 {
     const QByteArray document = MakeICDocument(connection, month, seller);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit())
-        throw AppError(QStringLiteral("无法写入文件%1：%2").arg(path, file.errorString()));
+    if (const QString why = WriteWholeFile(path, document); !why.isEmpty())
+        throw AppError(QStringLiteral("无法写入文件%1：%2").arg(path, why));
 }
 
 QString WriteICData(TJdcConnection &connection, const QString &folder, const QDate &today, const QDate &month,

@@ -1,11 +1,11 @@
 #include "SaleReport.h"
 
-#include <QSaveFile>
 
 #include "XlsSheet.h"
 #include "config/AppError.h"
 #include "config/Settings.h"
 #include "config/Util.h"
+#include "config/WholeFile.h"
 #include "db/InvoiceQuery.h"
 #include "db/OdbcCursor.h"
 
@@ -100,7 +100,6 @@ void WriteSaleReport(TJdcConnection &connection, const QString &templatePath, co
                      const SellerValues &seller)
 {
     const QByteArray bytes = MakeSaleSheet(connection, templatePath, month, seller).ToXls();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw AppError(QStringLiteral("无法写入报表文件%1：%2").arg(path, file.errorString()));
+    if (const QString why = WriteWholeFile(path, bytes); !why.isEmpty())
+        throw AppError(QStringLiteral("无法写入报表文件%1：%2").arg(path, why));
 }

@@ -8,7 +8,6 @@
 #include <zip.h>
 
 #include <QDir>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include "config/AppError.h"
@@ -18,6 +17,7 @@
 #include "config/Settings.h"
 #include "config/TimeText.h"
 #include "config/Util.h"
+#include "config/WholeFile.h"
 #include "db/InvoiceQuery.h"
 #include "db/JdcConnection.h"
 #include "db/OdbcCursor.h"
@@ -336,8 +336,7 @@ QString WriteSBSJArchive(TJdcConnection &connection, const QString &folder, cons
                                                 Gbk::encode(seller.SellerTaxNo + QLatin1Char('-') + monthText));
     const QString path = QDir(folder).filePath(base + QStringLiteral(".zip"));
     // Written beside the old archive and renamed over it, so a failure leaves the old one whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(archive) != archive.size() || !file.commit())
-        throw AppError(QStringLiteral("不能写入文件 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    if (const QString why = WriteWholeFile(path, archive); !why.isEmpty())
+        throw AppError(QStringLiteral("不能写入文件 %1：%2").arg(QDir::toNativeSeparators(path), why));
     return path;
 }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writes a file whole or not at all: through a temporary file beside it that replaces it only
+// when every byte is on the disk, so that a full disk or a refused folder leaves the earlier
+// file as it was. Empty on success, else the reason. With inPlaceWhenFolderRefuses a folder
+// that takes no new files has the file rewritten in place instead (the settings file).
+QString WriteWholeFile(const QString &path, const QByteArray &bytes, bool inPlaceWhenFolderRefuses = false);
