@@ -27,6 +27,14 @@ inline void StartFuzzApplication()
     static QCoreApplication app(argc, argv);
 }
 
+// Every target is one file that includes this header once: the application object is made
+// before the first input.
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    StartFuzzApplication();
+    return 0;
+}
+
 // A file of these bytes in a folder of the run's own; its path.
 inline QString FuzzFile(const char *name, const QByteArray &bytes)
 {

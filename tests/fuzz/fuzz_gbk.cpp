@@ -5,12 +5,6 @@
 
 #include "config/GbkText.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    StartFuzzApplication();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));

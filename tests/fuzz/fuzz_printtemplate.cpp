@@ -6,12 +6,6 @@
 #include "db/PrintRecord.h"
 #include "print/PrintTemplate.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    StartFuzzApplication();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = FuzzFile("PrintTemplate.xml", QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));

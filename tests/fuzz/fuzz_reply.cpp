@@ -5,12 +5,6 @@
 
 #include "upload/MyIdHttp.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    StartFuzzApplication();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray body(reinterpret_cast<const char *>(data), qsizetype(size));

@@ -10,9 +10,12 @@
 
 namespace {
 
-// Lines as the settings file has them: CR LF, a lone CR and a lone LF all end one.
+// Lines as the settings file has them: CR LF, a lone CR and a lone LF all end one; a UTF-8
+// byte-order mark in front is none.
 QList<QByteArray> lines(QByteArray bytes)
 {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
     bytes.replace("\r\n", "\n");
     bytes.replace('\r', '\n');
     QList<QByteArray> result = bytes.split('\n');
@@ -27,12 +30,6 @@ bool isKeyLine(const QByteArray &line)
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    StartFuzzApplication();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

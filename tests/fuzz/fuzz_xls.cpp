@@ -8,12 +8,6 @@
 
 #include <cstring>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    StartFuzzApplication();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     XlsSheet sheet = XlsSheet::FromTemplate(QStringLiteral(TEMPLATE_DIR "/机动车销售统一发票清单.vts"));
