@@ -46,15 +46,17 @@ public:
     bool cancel = false;
 };
 
+QLineEdit *lineOf(TframeInput &frame, const char *name)
+{
+    if (auto *combo = frame.findChild<QComboBox *>(QString::fromLatin1(name)))
+        return combo->lineEdit();
+    return frame.findChild<QLineEdit *>(QString::fromLatin1(name));
+}
+
 // A complete invoice, typed into the frame's fields.
 void typeInvoice(TframeInput &frame)
 {
-    const auto edit = [&](const char *name, const QString &text) {
-        if (auto *line = frame.findChild<QLineEdit *>(QString::fromLatin1(name)); line && !qobject_cast<QComboBox *>(line->parent()))
-            line->setText(text);
-        else
-            frame.findChild<QComboBox *>(QString::fromLatin1(name))->setCurrentText(text);
-    };
+    const auto edit = [&](const char *name, const QString &text) { lineOf(frame, name)->setText(text); };
     edit("edtFPDM", QStringLiteral("132000000001"));
     edit("edtFPHM", QStringLiteral("00000042"));
     edit("edtGHDW", QStringLiteral(" 王五 "));
@@ -70,13 +72,6 @@ void typeInvoice(TframeInput &frame)
     edit("edtZGSWJG", QStringLiteral("13205810000"));
     edit("edtDZ", QStringLiteral("北京市朝阳区"));
     frame.findChild<QDateEdit *>(QStringLiteral("dateKPRQ"))->setDate(QDate(2026, 12, 10));
-}
-
-QLineEdit *lineOf(TframeInput &frame, const char *name)
-{
-    if (auto *combo = frame.findChild<QComboBox *>(QString::fromLatin1(name)))
-        return combo->lineEdit();
-    return frame.findChild<QLineEdit *>(QString::fromLatin1(name));
 }
 
 } // namespace

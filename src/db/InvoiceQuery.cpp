@@ -200,6 +200,15 @@ qint64 AmountCents(QStringView decimal)
     return cents.remove(QLatin1Char('.')).toLongLong();
 }
 
+QString CentsAmountText(qint64 cents)
+{
+    const qint64 magnitude = cents < 0 ? -cents : cents;
+    return QStringLiteral("%1%2.%3")
+        .arg(cents < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / 100)
+        .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+}
+
 QString IssuedInMonth(const QDate &first)
 {
     const QString format = QStringLiteral("yyyy-MM-dd");

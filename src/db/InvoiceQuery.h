@@ -67,6 +67,8 @@ QString AmountText(QStringView text);
 QString CentsText(QStringView decimal);
 // The same amount in whole cents; no amount is 0.
 qint64 AmountCents(QStringView decimal);
+// Whole cents as "%.2f" writes them: -1234 is "-12.34".
+QString CentsAmountText(qint64 cents);
 
 // The condition "issued in the month of first" on kpsj, as a range: it reads the same whether
 // the invoicing program keeps the issue time as a timestamp or as text.

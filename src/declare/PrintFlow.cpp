@@ -55,10 +55,8 @@ bool PrintFlow::PrintForm(const QStringList &values, const QStringList &names)
         ShowWarning(QStringLiteral("打印车辆基本信息表失败，请重新打印！"));
         return false;
     case PrintOutcome::NoBarcode:
-        ShowWarning(QStringLiteral("条码生成失败，申报表未打印：") + outcome.why);
-        return false;
     case PrintOutcome::BarcodeUnreadable:
-        ShowWarning(QStringLiteral("条码校验失败，申报表未打印：") + outcome.why);
+        ShowWarning(BarcodeRefusalText(outcome));
         return false;
     }
     return false;

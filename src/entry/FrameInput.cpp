@@ -65,6 +65,16 @@ QObject *keyTarget(QWidget *widget)
 
 } // namespace
 
+template <class Widget>
+Widget *TframeInput::place(Widget *widget, const char *name, const QString &hint)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(InvoiceFieldRect(widget->objectName()).adjusted(2, 3, -2, -3));
+    if (!hint.isEmpty())
+        widget->setToolTip(hint);
+    return widget;
+}
+
 TframeInput::TframeInput(QWidget *parent)
     : QWidget(parent)
 {
@@ -72,54 +82,48 @@ TframeInput::TframeInput(QWidget *parent)
     setFixedSize(737, 431);
     new InvoicePicture(this);
 
-    m_edtFPDM = static_cast<TEditEx *>(place(new TEditEx(this), "edtFPDM"));
+    m_edtFPDM = place(new TEditEx(this), "edtFPDM");
     m_edtFPDM->setMaxLength(18);
-    m_edtFPHM = static_cast<TEditEx *>(place(new TEditEx(this), "edtFPHM"));
+    m_edtFPHM = place(new TEditEx(this), "edtFPHM");
     m_edtFPHM->setMaxLength(10);
-    m_stJDDM = static_cast<QLabel *>(place(staticText(this), "stJDDM"));
-    m_stJDHM = static_cast<QLabel *>(place(staticText(this), "stJDHM"));
-    m_dateKPRQ = static_cast<QDateEdit *>(place(new QDateEdit(QDate::currentDate(), this), "dateKPRQ"));
+    m_stJDDM = place(staticText(this), "stJDDM");
+    m_stJDHM = place(staticText(this), "stJDHM");
+    m_dateKPRQ = place(new QDateEdit(QDate::currentDate(), this), "dateKPRQ");
     m_dateKPRQ->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     m_dateKPRQ->setCalendarPopup(true);
-    m_edtGHDW = static_cast<QComboBox *>(place(comboBox(this), "edtGHDW", QStringLiteral("购货单位（人）名称")));
-    m_edtGHDWID = static_cast<QLineEdit *>(
-        place(lineEdit(this, 25), "edtGHDWID", QStringLiteral("按购货单位组织机构代码证书或身份证件标明的名称填写")));
-    m_cmbCLLX = static_cast<QComboBox *>(place(comboBox(this), "cmbCLLX", QStringLiteral("请选择车辆类型")));
-    m_cmbCPXH = static_cast<QComboBox *>(place(comboBox(this), "cmbCPXH"));
-    m_edtCD = static_cast<QLineEdit *>(
-        place(lineEdit(this, 40), "edtCD",
-              QStringLiteral("同上。增加项目“生产企业名称”且只录入不输出，数据长度 20字节（必录)可写简称")));
-    m_edtHGZHM = static_cast<QLineEdit *>(
-        place(lineEdit(this, 40, true), "edtHGZHM",
-              QStringLiteral("国产车为必录项（录入存盘时校验，车辆识别代码第一位为L的，为国产车，此项必录）")));
+    m_edtGHDW = place(comboBox(this), "edtGHDW", QStringLiteral("购货单位（人）名称"));
+    m_edtGHDWID = place(lineEdit(this, 25), "edtGHDWID", QStringLiteral("按购货单位组织机构代码证书或身份证件标明的名称填写"));
+    m_cmbCLLX = place(comboBox(this), "cmbCLLX", QStringLiteral("请选择车辆类型"));
+    m_cmbCPXH = place(comboBox(this), "cmbCPXH");
+    m_edtCD = place(lineEdit(this, 40), "edtCD",
+              QStringLiteral("同上。增加项目“生产企业名称”且只录入不输出，数据长度 20字节（必录)可写简称"));
+    m_edtHGZHM = place(lineEdit(this, 40, true), "edtHGZHM",
+              QStringLiteral("国产车为必录项（录入存盘时校验，车辆识别代码第一位为L的，为国产车，此项必录）"));
     const QString importHint =
         QStringLiteral("进口车为必录项（录入存盘时校验，车辆识别代码第一位不为L的，为进口车，此项必录）");
-    m_edtJKZMHM = static_cast<QLineEdit *>(place(lineEdit(this, 100), "edtJKZMHM", importHint));
-    m_edtSJDHM = static_cast<QLineEdit *>(place(lineEdit(this, 100), "edtSJDHM", importHint));
-    m_edtFDJH = static_cast<QComboBox *>(
-        place(comboBox(this, {QStringLiteral("无")}), "edtFDJH", QStringLiteral("发动机号码，如没有请选择无")));
-    m_edtCJHM = static_cast<QLineEdit *>(
-        place(lineEdit(this, 17, true), "edtCJHM",
-              QStringLiteral("国产车以“合格证书”、进口车以“进口证明书”标明的车辆识别代码为准")));
-    m_edtJSHJ = static_cast<QLineEdit *>(place(lineEdit(this, 13), "edtJSHJ", QStringLiteral("价税合计小写")));
+    m_edtJKZMHM = place(lineEdit(this, 100), "edtJKZMHM", importHint);
+    m_edtSJDHM = place(lineEdit(this, 100), "edtSJDHM", importHint);
+    m_edtFDJH = place(comboBox(this, {QStringLiteral("无")}), "edtFDJH", QStringLiteral("发动机号码，如没有请选择无"));
+    m_edtCJHM = place(lineEdit(this, 17, true), "edtCJHM",
+              QStringLiteral("国产车以“合格证书”、进口车以“进口证明书”标明的车辆识别代码为准"));
+    m_edtJSHJ = place(lineEdit(this, 13), "edtJSHJ", QStringLiteral("价税合计小写"));
     m_edtJSHJ->setText(QStringLiteral("0.00"));
-    m_stJSHJDX = static_cast<QLabel *>(place(staticText(this), "stJSHJDX"));
+    m_stJSHJDX = place(staticText(this), "stJSHJDX");
     m_stJSHJDX->setText(QStringLiteral("RMB零圆整"));
-    m_cbxSL = static_cast<QComboBox *>(
-        place(comboBox(this, {QStringLiteral("17%"), QStringLiteral("13%"), QStringLiteral("免税")}), "cbxSL",
-              QStringLiteral("请选择税率")));
-    m_stBHSJ = static_cast<QLabel *>(place(staticText(this), "stBHSJ"));
-    m_stZZSSE = static_cast<QLabel *>(place(staticText(this), "stZZSSE"));
-    m_edtDW = static_cast<QLineEdit *>(place(lineEdit(this), "edtDW", QStringLiteral("指货车核定载重量")));
-    m_edtXCRS = static_cast<QLineEdit *>(place(lineEdit(this), "edtXCRS", QStringLiteral("指轿车和货车限定的乘座人数")));
-    m_edtXHDW = static_cast<QLineEdit *>(place(lineEdit(this), "edtXHDW"));
-    m_edtSH = static_cast<QLineEdit *>(place(lineEdit(this), "edtSH"));
-    m_edtDZ = static_cast<QLineEdit *>(place(lineEdit(this), "edtDZ"));
-    m_edtDH = static_cast<QLineEdit *>(place(lineEdit(this), "edtDH"));
-    m_edtBank = static_cast<QLineEdit *>(place(lineEdit(this), "edtBank"));
-    m_edtZH = static_cast<QLineEdit *>(place(lineEdit(this), "edtZH"));
-    m_edtZGSWJG = static_cast<QLineEdit *>(place(lineEdit(this, 15), "edtZGSWJG"));
-    m_stKPR = static_cast<QLabel *>(place(staticText(this), "stKPR"));
+    m_cbxSL = place(comboBox(this, {QStringLiteral("17%"), QStringLiteral("13%"), QStringLiteral("免税")}), "cbxSL",
+              QStringLiteral("请选择税率"));
+    m_stBHSJ = place(staticText(this), "stBHSJ");
+    m_stZZSSE = place(staticText(this), "stZZSSE");
+    m_edtDW = place(lineEdit(this), "edtDW", QStringLiteral("指货车核定载重量"));
+    m_edtXCRS = place(lineEdit(this), "edtXCRS", QStringLiteral("指轿车和货车限定的乘座人数"));
+    m_edtXHDW = place(lineEdit(this), "edtXHDW");
+    m_edtSH = place(lineEdit(this), "edtSH");
+    m_edtDZ = place(lineEdit(this), "edtDZ");
+    m_edtDH = place(lineEdit(this), "edtDH");
+    m_edtBank = place(lineEdit(this), "edtBank");
+    m_edtZH = place(lineEdit(this), "edtZH");
+    m_edtZGSWJG = place(lineEdit(this, 15), "edtZGSWJG");
+    m_stKPR = place(staticText(this), "stKPR");
 
     connect(m_edtFPDM, &QLineEdit::textChanged, m_stJDDM, &QLabel::setText); // edtFPDMChange
     connect(m_edtFPHM, &QLineEdit::textChanged, m_stJDHM, &QLabel::setText); // edtFPHMChange
@@ -134,14 +138,6 @@ TframeInput::TframeInput(QWidget *parent)
     UpdateAmounts();
 }
 
-QWidget *TframeInput::place(QWidget *widget, const char *name, const QString &hint)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(InvoiceFieldRect(widget->objectName()).adjusted(2, 3, -2, -3));
-    if (!hint.isEmpty())
-        widget->setToolTip(hint);
-    return widget;
-}
 
 bool TframeInput::eventFilter(QObject *watched, QEvent *event)
 {

@@ -54,7 +54,9 @@ private:
     void edtJSHJExit();
     bool cbxSLExit();
     QWidget *fieldWidget(ManualField field) const;
-    QWidget *place(QWidget *widget, const char *name, const QString &hint = {});
+    // The widget named, on its place of the picture, with its hint.
+    template <class Widget>
+    Widget *place(Widget *widget, const char *name, const QString &hint = {});
 
     TEditEx *m_edtFPDM;
     TEditEx *m_edtFPHM;

@@ -38,15 +38,6 @@ bool decimalFraction(QStringView text, qint64 &numerator, qint64 &denominator)
     return true;
 }
 
-QString centsText(qint64 cents)
-{
-    const qint64 magnitude = cents < 0 ? -cents : cents;
-    return QStringLiteral("%1%2.%3")
-        .arg(cents < 0 ? QStringLiteral("-") : QString())
-        .arg(magnitude / 100)
-        .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
-}
-
 // t·q/d to the nearest whole, halves away from zero, for a total of up to 13 digits of cents and
 // q up to 10^6, which as one product would not fit 64 bits. d is at least q.
 qint64 scaledRounded(qint64 t, qint64 q, qint64 d)
@@ -90,8 +81,8 @@ InvoiceAmounts ComputeAmounts(const QString &total, const QString &rate)
     } else {
         // total / (1 + p/q) = total·q / (q + p), to the nearest cent.
         const qint64 price = scaledRounded(totalCents, q, q + p);
-        amounts.priceWithoutTax = centsText(price);
-        amounts.vat = centsText(totalCents - price);
+        amounts.priceWithoutTax = CentsAmountText(price);
+        amounts.vat = CentsAmountText(totalCents - price);
     }
     amounts.capitals = AmountToCapitals(static_cast<long double>(totalCents) / 100.0L);
     return amounts;

@@ -142,6 +142,13 @@ QImage DeclarationBarcode(const QStringList &values, int dpiX, int dpiY, const T
     return image;
 }
 
+QString BarcodeRefusalText(const PrintOutcome &outcome)
+{
+    return (outcome.status == PrintOutcome::BarcodeUnreadable ? QStringLiteral("条码校验失败，申报表未打印：")
+                                                               : QStringLiteral("条码生成失败，申报表未打印："))
+        + outcome.why;
+}
+
 std::optional<PageRequest> DeclarationPage()
 {
     TPrintTemplate form;

@@ -81,9 +81,7 @@ void DialogFormPreview::Show(const QStringList &values, const QStringList &names
     // A barcode that would be refused is said before the preview, not as a blank page.
     PrintOutcome outcome;
     if (DeclarationBarcode(values, printer.logicalDpiX(), printer.logicalDpiY(), m_barcode.get(), &outcome).isNull()) {
-        ShowWarning((outcome.status == PrintOutcome::NoBarcode ? QStringLiteral("条码生成失败，申报表未打印：")
-                                                               : QStringLiteral("条码校验失败，申报表未打印："))
-                    + outcome.why);
+        ShowWarning(BarcodeRefusalText(outcome));
         return;
     }
     QPrintPreviewDialog dialog(&printer);

@@ -17,19 +17,6 @@
 #include "db/OdbcCursor.h"
 #include "reports/XmlText.h"
 
-namespace {
-
-// "%10.2f" of a sum of cents, without going through a binary double.
-QString totalText(qint64 sum)
-{
-    const qint64 whole = (sum < 0 ? -sum : sum) / 100;
-    const qint64 part = (sum < 0 ? -sum : sum) % 100;
-    const QString text = QStringLiteral("%1%2.%3").arg(sum < 0 ? QStringLiteral("-") : QString()).arg(whole).arg(part, 2, 10, QLatin1Char('0'));
-    return text.rightJustified(10, QLatin1Char(' '));
-}
-
-} // namespace
-
 QString ICDataMonth(const QDate &today)
 {
     return today.addMonths(-1).toString(QStringLiteral("yyyy-MM"));
@@ -116,7 +103,7 @@ QByteArray MakeICDocument(TJdcConnection &connection, const QString &month, cons
     }
     close("JDC_QYJDCXSFPB_MXXX");
     open("JDC_QYJDCXSFPB_HJ");
-    leaf("JDC_QYJDCXSFPB_JFHJJE_HJ", totalText(sum));
+    leaf("JDC_QYJDCXSFPB_JFHJJE_HJ", CentsAmountText(sum).rightJustified(10, QLatin1Char(' '))); // "%10.2f"
     close("JDC_QYJDCXSFPB_HJ");
     close("JDC_QYJDCXSFPB");
     out.append('\n');
