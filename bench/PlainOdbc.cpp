@@ -24,7 +24,7 @@ PlainOdbcConnection::~PlainOdbcConnection()
     SQLFreeHandle(SQL_HANDLE_ENV, m_env);
 }
 
-qint64 PlainOdbcConnection::Fetch(const QString &statement, qint64 *cells)
+qint64 PlainOdbcConnection::Fetch(const QString &statement, qint64 *cells, bool texts)
 {
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &stmt);
@@ -43,7 +43,8 @@ qint64 PlainOdbcConnection::Fetch(const QString &statement, qint64 *cells)
         for (SQLUSMALLINT c = 1; c <= columns; ++c) {
             SQLLEN length = 0;
             SQLGetData(stmt, c, SQL_C_WCHAR, buffer, sizeof buffer, &length);
-            row[c - 1] = length > 0 ? QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), length / 2) : QString();
+            if (texts)
+                row[c - 1] = length > 0 ? QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), length / 2) : QString();
             ++*cells;
         }
     }

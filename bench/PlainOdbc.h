@@ -17,7 +17,9 @@ public:
     PlainOdbcConnection(const PlainOdbcConnection &) = delete;
     PlainOdbcConnection &operator=(const PlainOdbcConnection &) = delete;
 
-    qint64 Fetch(const QString &statement, qint64 *cells);
+    // With texts false the cells are read into one buffer and no string is made of them: the
+    // driver's own share of the work, the floor under any reading.
+    qint64 Fetch(const QString &statement, qint64 *cells, bool texts = true);
 
 private:
     void *m_env = nullptr; // SQLHENV

@@ -528,6 +528,38 @@ private slots:
         }
     }
 
+    // Short texts are read where the driver wrote them, longer ones come in pieces: a row after a
+    // long one, and a long one after a short one, must each read whole.
+    void cursorReadsTextsOfEveryLength_data() { AddBackendRows(); }
+    void cursorReadsTextsOfEveryLength()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        TestDatabase db(backend);
+        TJdcConnection &c = db.connection();
+        c.Execute(QStringLiteral("drop table if exists kv_texts")); // the tables kept from the last run
+        c.Execute(QStringLiteral("create table kv_texts (n integer, t varchar(9000), u varchar(20))"));
+        const QString longText = QStringLiteral("车架号码ABC").repeated(1100); // 7,700 characters
+        const QStringList texts{QStringLiteral("短"), longText, QStringLiteral("北京"), QString(), longText.left(1023),
+                                longText.left(1024), longText.left(2047)};
+        for (int i = 0; i < texts.size(); ++i) {
+            c.Execute(QStringLiteral("insert into kv_texts values (%1, '%2', %3)")
+                          .arg(i)
+                          .arg(texts[i], i == 3 ? QStringLiteral("null") : QStringLiteral("'尾%1'").arg(i)));
+        }
+        c.Execute(QStringLiteral("insert into kv_texts values (7, null, '')"));
+        OdbcCursor rows(c, QStringLiteral("select t, u from kv_texts order by n"));
+        for (int i = 0; i < texts.size(); ++i) {
+            QVERIFY(rows.Next());
+            QCOMPARE(rows.Text(0).toString(), texts[i]);
+            QCOMPARE(rows.Text(1).toString(), i == 3 ? QString() : QStringLiteral("尾%1").arg(i));
+        }
+        QVERIFY(rows.Next());
+        QVERIFY(rows.Text(0).isEmpty());
+        QVERIFY(rows.Text(1).isEmpty());
+        QVERIFY(!rows.Next());
+    }
+
     void refusedStatementFreesItsHandle_data() { AddBackendRows(); }
     void refusedStatementFreesItsHandle()
     {

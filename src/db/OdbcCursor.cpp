@@ -46,7 +46,6 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, QString *state)
 OdbcCursor::OdbcCursor(TJdcConnection &connection, const QString &statement)
     : m_connection(connection)
     , m_statement(AdaptStatement(statement, connection.Dialect()))
-    , m_buffer(4096)
 {
     connection.EnsureOpen();
     SQLHSTMT stmt = SQL_NULL_HSTMT;
@@ -75,6 +74,8 @@ OdbcCursor::OdbcCursor(TJdcConnection &connection, const QString &statement)
         m_numeric.push_back(isNumericType(type));
     }
     m_values.resize(static_cast<size_t>(columns));
+    m_text.resize(static_cast<size_t>(columns));
+    m_buffers.resize(static_cast<size_t>(columns) * ColumnBuffer);
     m_read.assign(static_cast<size_t>(columns), true);
 }
 
@@ -110,8 +111,10 @@ void OdbcCursor::ReadOnly(const std::vector<int> &columns)
             m_read[static_cast<size_t>(column)] = true;
     }
     for (size_t c = 0; c < m_values.size(); ++c) {
-        if (!m_read[c])
+        if (!m_read[c]) {
             m_values[c].clear();
+            m_text[c] = QStringView();
+        }
     }
 }
 
@@ -123,39 +126,61 @@ bool OdbcCursor::Next()
         return false;
     if (!SQL_SUCCEEDED(fetched))
         Fail(m_statement);
-    const auto bufferBytes = static_cast<SQLLEN>(m_buffer.size() * sizeof(char16_t));
     for (size_t c = 0; c < m_values.size(); ++c) {
         // Columns are read in ascending order, as every driver allows; skipped ones are left.
         if (!m_read[c])
             continue;
-        QString &value = m_values[c];
-        value.resize(0); // keeps the room of the previous row
-        // Long texts come in pieces.
-        while (true) {
-            SQLLEN length = 0;
-            const SQLRETURN got = SQLGetData(stmt, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, m_buffer.data(),
-                                             bufferBytes, &length);
-            if (got == SQL_NO_DATA || length == SQL_NULL_DATA)
-                break;
-            if (!SQL_SUCCEEDED(got))
-                Fail(m_statement);
-            const SQLLEN available = bufferBytes - static_cast<SQLLEN>(sizeof(char16_t));
-            const SQLLEN piece = (length == SQL_NO_TOTAL || length > available) ? available : length;
-            value.append(QStringView(m_buffer.data(), piece / 2));
-            if (got != SQL_SUCCESS_WITH_INFO)
-                break;
-        }
-        if (m_numeric[c] && !m_numberText && !value.isEmpty()) {
+        readColumn(c);
+        if (m_numeric[c] && !m_numberText && !m_text[c].isEmpty()) {
             bool ok = false;
-            const double number = value.toDouble(&ok);
-            if (ok)
-                value = FieldText(number);
+            const double number = m_text[c].toDouble(&ok);
+            if (ok) {
+                m_values[c] = FieldText(number);
+                m_text[c] = m_values[c];
+            }
         }
     }
     return true;
 }
 
+void OdbcCursor::readColumn(size_t c)
+{
+    auto *stmt = static_cast<SQLHSTMT>(m_handle.get());
+    const auto column = static_cast<SQLUSMALLINT>(c + 1);
+    char16_t *buffer = m_buffers.data() + c * ColumnBuffer;
+    constexpr auto bufferBytes = static_cast<SQLLEN>(ColumnBuffer * sizeof(char16_t));
+    SQLLEN length = 0;
+    SQLRETURN got = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, bufferBytes, &length);
+    if (got == SQL_NO_DATA || length == SQL_NULL_DATA) {
+        m_text[c] = QStringView();
+        return;
+    }
+    if (!SQL_SUCCEEDED(got))
+        Fail(m_statement);
+    if (got == SQL_SUCCESS) {
+        // The whole text fits: it is read where the driver wrote it.
+        m_text[c] = QStringView(buffer, length / 2);
+        return;
+    }
+    // Long texts come in pieces.
+    QString &value = m_values[c];
+    value.resize(0); // keeps the room of the previous row
+    constexpr SQLLEN available = bufferBytes - static_cast<SQLLEN>(sizeof(char16_t));
+    while (true) {
+        const SQLLEN piece = (length == SQL_NO_TOTAL || length > available) ? available : length;
+        value.append(QStringView(buffer, piece / 2));
+        if (got != SQL_SUCCESS_WITH_INFO)
+            break;
+        got = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, bufferBytes, &length);
+        if (got == SQL_NO_DATA || length == SQL_NULL_DATA)
+            break;
+        if (!SQL_SUCCEEDED(got))
+            Fail(m_statement);
+    }
+    m_text[c] = value;
+}
+
 QStringView OdbcCursor::Text(int column) const
 {
-    return m_values[static_cast<size_t>(column)];
+    return m_text[static_cast<size_t>(column)];
 }

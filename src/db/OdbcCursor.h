@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,10 @@ public:
 
 private:
     [[noreturn]] void Fail(const QString &what);
+    void readColumn(std::size_t column);
+
+    // Characters of each column's own buffer: a text that fits is used where the driver put it.
+    static constexpr std::size_t ColumnBuffer = 1024;
 
     // Frees the statement also when the constructor fails after making it.
     struct FreeStatement {
@@ -52,6 +57,7 @@ private:
     std::vector<bool> m_numeric;
     std::vector<bool> m_read;
     bool m_numberText = false;
-    std::vector<QString> m_values;
-    std::vector<char16_t> m_buffer;
+    std::vector<QString> m_values;      // texts that did not fit their buffer, and converted numbers
+    std::vector<QStringView> m_text;    // each column's text in the current row
+    std::vector<char16_t> m_buffers;    // ColumnBuffer characters per column
 };
