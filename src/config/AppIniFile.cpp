@@ -7,8 +7,10 @@
 
 #include <optional>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -46,11 +48,29 @@ std::optional<int> parseInteger(const QString &text)
 
 } // namespace
 
+SettingsLocation LocateSettingsFile(const QString &programFolder, const QString &configFolder)
+{
+    const QString name = QStringLiteral("Kerrowvantis.ini");
+    const QString beside = QDir(programFolder).filePath(name);
+    if (QFileInfo::exists(beside) || FolderTakesFiles(programFolder) || configFolder.isEmpty())
+        return {beside, true};
+    const QString folder = QDir(configFolder).filePath(QStringLiteral("Kerrowvantis"));
+    QDir().mkpath(folder); // a folder that cannot be made shows at the first write
+    return {QDir(folder).filePath(name), false};
+}
+
+const SettingsLocation &SettingsFileLocation()
+{
+    static const SettingsLocation location = LocateSettingsFile(
+        TUtil::GetAppDir(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    return location;
+}
+
 QString SettingsFilePath()
 {
     if (!overriddenPath.isEmpty())
         return overriddenPath;
-    return TUtil::GetAppDir() + QStringLiteral("Kerrowvantis.ini");
+    return SettingsFileLocation().path;
 }
 
 void SetSettingsFilePath(const QString &path)

@@ -2,7 +2,21 @@
 
 #include <QString>
 
-// Full path of the program's settings file: Kerrowvantis.ini beside the executable.
+// Where the settings file Kerrowvantis.ini lives: beside the executable when a file is there
+// (portable use) or when the program's folder takes new files (a folder of the user's own, a
+// build folder); otherwise, for an installed program, in the user's configuration folder, which
+// is made when missing.
+struct SettingsLocation {
+    QString path;
+    bool besideProgram = true;
+};
+SettingsLocation LocateSettingsFile(const QString &programFolder, const QString &configFolder);
+
+// The location for this run, decided once: the program's folder and the platform's folder for
+// configuration files ($XDG_CONFIG_HOME, ~/.config, %LOCALAPPDATA%).
+const SettingsLocation &SettingsFileLocation();
+
+// Full path of the program's settings file in use; the barcode library reads it too.
 QString SettingsFilePath();
 // Points the program at another settings file (tests); an empty path restores the default.
 void SetSettingsFilePath(const QString &path);

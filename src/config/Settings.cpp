@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <limits>
 
+#include <QDir>
+#include <QStandardPaths>
+
 #include "AppIniFile.h"
 #include "Crypt.h"
 #include "Encodings.h"
@@ -39,9 +42,21 @@ SellerValues &Seller()
     return values;
 }
 
+QString UserFilesFolder()
+{
+    if (SettingsFileLocation().besideProgram)
+        return AppSettings().AppDir;
+    QString folder = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                         .filePath(QStringLiteral("Kerrowvantis"));
+    QDir().mkpath(folder);
+    folder = QDir::toNativeSeparators(folder);
+    TUtil::IncludePathDelimiter(folder);
+    return folder;
+}
+
 QString ReadReportPath()
 {
-    return Ini::ReadString(Section::Other, QStringLiteral("ReportPath"), AppSettings().AppDir + QStringLiteral("报表"));
+    return Ini::ReadString(Section::Other, QStringLiteral("ReportPath"), UserFilesFolder() + QStringLiteral("报表"));
 }
 
 void WriteReportPath(const QString &folder)

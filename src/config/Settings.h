@@ -50,6 +50,11 @@ constexpr int OnlineDeclaration = 2;
 // Key that enciphers the stored upload password.
 inline constexpr char AuthenPwdKey[] = "kzvw61739025";
 
+// The folder the reports go to unless the operator picks another, with a separator at the end:
+// the program's folder when the settings file is kept beside it, else "Kerrowvantis" in the
+// user's documents (an installed program's folder is not the user's to fill). Made when missing.
+QString UserFilesFolder();
+
 // One accessor per key and direction. Writers raise EIniFileError when the file cannot be
 // written; those that also set a settings value leave it unchanged then.
 QString ReadReportPath();

@@ -1,6 +1,9 @@
 #include "WholeFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 QString WriteWholeFile(const QString &path, const QByteArray &bytes, bool inPlaceWhenFolderRefuses)
 {
@@ -18,4 +21,10 @@ QString WriteWholeFile(const QString &path, const QByteArray &bytes, bool inPlac
     if (!file.commit())
         return file.errorString();
     return {};
+}
+
+bool FolderTakesFiles(const QString &folder)
+{
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".kerrowvantis-XXXXXX")));
+    return QFileInfo(folder).isDir() && probe.open();
 }

@@ -8,3 +8,7 @@
 // file as it was. Empty on success, else the reason. With inPlaceWhenFolderRefuses a folder
 // that takes no new files has the file rewritten in place instead (the settings file).
 QString WriteWholeFile(const QString &path, const QByteArray &bytes, bool inPlaceWhenFolderRefuses = false);
+
+// True when the folder exists and a new file can be made in it: tried with a probe file, since
+// the permission bits say nothing to an administrator or through Windows' access lists.
+bool FolderTakesFiles(const QString &folder);

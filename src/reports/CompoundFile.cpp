@@ -45,7 +45,7 @@ QByteArray directoryEntry(const QString &name, quint8 type, quint32 child, quint
         put16(entry, 2 * i, name.at(i).unicode());
     put16(entry, 64, quint16(name.isEmpty() ? 0 : 2 * (units + 1)));
     entry[66] = char(type);
-    entry[67] = char(1); // black
+    entry[67] = char(type == 0 ? 0 : 1); // black; an unused entry is all zeros but its links
     put32(entry, 68, NoStream);
     put32(entry, 72, NoStream);
     put32(entry, 76, child);

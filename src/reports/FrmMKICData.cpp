@@ -59,7 +59,7 @@ TfrmMKICData::~TfrmMKICData() = default;
 
 void TfrmMKICData::FormShow()
 {
-    m_edtFName->setText(AppSettings().AppDir + m_fileName);
+    m_edtFName->setText(UserFilesFolder() + m_fileName);
 }
 
 void TfrmMKICData::btnPathClick()

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -155,9 +154,7 @@ QString FolderNotReady(const QString &filePath)
         return filePath.left(1).toUpper();
 #endif
     const QString folder = QFileInfo(filePath).absolutePath();
-    // A probe file, not the permission bits: those say nothing to an administrator.
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".kerrowvantis-XXXXXX")));
-    if (QFileInfo(folder).isDir() && probe.open())
+    if (FolderTakesFiles(folder))
         return {};
     return QDir::toNativeSeparators(folder);
 }

@@ -30,11 +30,13 @@ const QString Help = QStringLiteral(
     "  kerrowvantis-report sales-list [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
     "      the sales invoice list (.xls); default folder: [Other] ReportPath\n"
     "  kerrowvantis-report ic-data    [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
-    "      the IC-card declaration data file (.xml); default folder: the program folder\n"
+    "      the IC-card declaration data file (.xml); default folder: the program folder, or\n"
+    "      Kerrowvantis in the user's documents for an installed program\n"
     "  kerrowvantis-report taxml      [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
     "      the electronic declaration archive (.zip); default folder: the current folder\n\n"
     "The month defaults to the one the windows offer: last month. The data source defaults to\n"
-    "[DataBase] DSN of Kerrowvantis.ini beside this program.\n\n"
+    "[DataBase] DSN of the program's Kerrowvantis.ini: beside the program, or in\n"
+    "~/.config/Kerrowvantis/ for an installed program.\n\n"
     "Exit status: 0 written, 1 usage, 2 data source missing or not usable, 3 template missing,\n"
     "4 folder not writable, 5 any other failure (the reason is printed).");
 
@@ -76,8 +78,11 @@ int run(const QString &command, const QDate &month, QString folder, const QStrin
         return fail(NoTemplate, QStringLiteral("模板文件不存在！") + SaleReportTemplatePath());
     if (folder.isEmpty()) {
         folder = command == QLatin1String("sales-list") ? ReadReportPath()
-            : command == QLatin1String("ic-data")       ? settings.AppDir
+            : command == QLatin1String("ic-data")       ? UserFilesFolder()
                                                         : QDir::currentPath();
+        // The list's own default folder is made on first use, as the window's browser would.
+        if (folder == UserFilesFolder() + QStringLiteral("报表"))
+            QDir().mkpath(folder);
     }
     if (!FolderNotReady(QDir(folder).filePath(QStringLiteral("report"))).isEmpty())
         return fail(FolderNotWritable, QStringLiteral("folder %1 does not exist or cannot be written").arg(folder));

@@ -397,7 +397,8 @@ QByteArray fontPayload(const QString &name, int twips, bool bold)
 
 QByteArray bof(int type)
 {
-    return Payload().u16(0x0600).u16(type).u16(0x0DBB).u16(0x07CC).u32(0).u32(0x0006).data();
+    // Flags fWin and fWinAny: last saved on, and ever edited on, Windows. Version 6 is BIFF8.
+    return Payload().u16(0x0600).u16(type).u16(0x0DBB).u16(0x07CC).u32(0x00000009).u32(0x0006).data();
 }
 
 } // namespace
