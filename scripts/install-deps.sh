@@ -18,6 +18,7 @@ packages=(
     fontconfig fonts-arphic-uming
     gzip clang
     python3-xlrd gnumeric
+    desktop-file-utils
 )
 
 [ $# -eq 0 ] || packages=("$@")

@@ -240,6 +240,49 @@ private slots:
         QCOMPARE(QDir(settings.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Kerrowvantis.ini")});
     }
 
+    // Beside the program when a file is there or the folder takes one; otherwise in the user's
+    // configuration folder, which is made, and where a first write then lands.
+    void settingsFileLocation_data()
+    {
+        QTest::addColumn<bool>("fileBeside");
+        QTest::addColumn<bool>("folderWritable");
+        QTest::addColumn<bool>("expectBeside");
+        QTest::newRow("build or portable folder") << false << true << true;
+        QTest::newRow("file kept beside a read-only program") << true << false << true;
+        QTest::newRow("installed program") << false << false << false;
+    }
+
+    void settingsFileLocation()
+    {
+        QFETCH(bool, fileBeside);
+        QFETCH(bool, folderWritable);
+        QFETCH(bool, expectBeside);
+        QTemporaryDir scratch;
+        const QString program = scratch.filePath(QStringLiteral("usr/lib/kerrowvantis"));
+        const QString config = scratch.filePath(QStringLiteral("home/.config"));
+        QVERIFY(QDir().mkpath(program));
+        if (fileBeside)
+            writeFileBytes(program + QStringLiteral("/Kerrowvantis.ini"), "[Other]\r\nA=1\r\n");
+        if (!folderWritable)
+            QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        SettingsLocation location;
+        {
+            OrdinaryFileRights rights;
+            location = LocateSettingsFile(program + QLatin1Char('/'), config);
+            if (!expectBeside)
+                TAppIniFile(location.path).WriteString(QStringLiteral("Other"), QStringLiteral("B"), QStringLiteral("2"));
+        }
+        QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(location.besideProgram, expectBeside);
+        QCOMPARE(location.path, expectBeside ? program + QStringLiteral("/Kerrowvantis.ini")
+                                             : config + QStringLiteral("/Kerrowvantis/Kerrowvantis.ini"));
+        // Only the settings file itself: the probe leaves nothing behind in the program folder.
+        QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden),
+                 fileBeside ? QStringList{QStringLiteral("Kerrowvantis.ini")} : QStringList());
+        if (!expectBeside)
+            QCOMPARE(readFileBytes(location.path), QByteArray("[Other]\r\nB=2\r\n"));
+    }
+
     void missingFolderIsRefused()
     {
         TempSettings settings;

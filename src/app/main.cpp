@@ -4,6 +4,9 @@
 int main(int argc, char *argv[])
 {
     TApplication app(argc, argv);
+    // Named, not left to the executable's file name: the user's data folder follows it, and an
+    // installed program is started through a link of another name.
+    QCoreApplication::setApplicationName(QStringLiteral("Kerrowvantis"));
     WidgetMessageBoxes boxes;
     SetMessageBoxes(&boxes);
     const int result = RunEntryPoint();
