@@ -87,14 +87,15 @@ for package in $depends; do
 done
 
 # The unpacked program, started as the user would start it, with nothing of ours in the
-# environment: it writes its settings under the fresh HOME, nothing into its own folder.
+# environment, not even a locale: it writes its settings under the fresh HOME, nothing into its
+# own folder.
 home=$scratch/home
 mkdir -p "$home/run"
 chmod 700 "$home/run"
 before=$(find "$app" -newer "$deb" | wc -l)
 as_user() {
     setpriv --reuid="$user" --regid="$group" --clear-groups env -i PATH=/usr/bin:/bin HOME="$home" \
-        XDG_RUNTIME_DIR="$home/run" ODBCINI="$home/.odbc.ini" QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 "$@"
+        XDG_RUNTIME_DIR="$home/run" ODBCINI="$home/.odbc.ini" QT_QPA_PLATFORM=offscreen "$@"
 }
 chown -R "$user:$group" "$home"
 as_user "$root/usr/bin/kerrowvantis" >"$scratch/program.log" 2>&1 &
@@ -114,7 +115,8 @@ grep -q '^\[Other\]' "$settings" || fail "the settings file holds no [Other] sec
 
 # The installed report tool: the data source from that settings file, the IC-card file into
 # the user's documents by default.
-ODBCINI=$home/.odbc.ini HOME=$home "$demo" setup kvpackage_demo "$home/invoicing.db" >/dev/null
+# The demo database made without a locale too: its Chinese must arrive whole.
+env -i PATH=/usr/bin:/bin ODBCINI="$home/.odbc.ini" HOME="$home" "$demo" setup kvpackage_demo "$home/invoicing.db" >/dev/null
 chown -R "$user:$group" "$home"
 printf '[DataBase]\r\nDSN=kvpackage_demo\r\n' >>"$settings"
 written=$(as_user "$root/usr/bin/kerrowvantis-report" ic-data --month 2026-11) || fail "kerrowvantis-report ic-data failed"
@@ -125,7 +127,7 @@ esac
 [ -s "$written" ] || fail "no $written"
 list=$(as_user "$root/usr/bin/kerrowvantis-report" sales-list --month 2026-11) || fail "kerrowvantis-report sales-list failed"
 case $list in
-"$home/Documents/Kerrowvantis/报表/"*.xls) ;;
+"$home/Documents/Kerrowvantis/报表/云岭瑞通汽车销售服务有限公司2026年11月机动车销售统一发票清单.xls") ;;
 *) fail "the sales list went to $list" ;;
 esac
 echo "package: $(basename "$deb") unpacked and run as $user; settings in $settings"

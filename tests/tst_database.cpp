@@ -3,6 +3,7 @@
 
 #include "config/AppError.h"
 #include "config/Settings.h"
+#include "config/Utf8Locale.h"
 #include "db/BuyerDetails.h"
 #include "db/InvoiceGridModel.h"
 #include "db/InvoiceQuery.h"
@@ -13,6 +14,7 @@
 
 #include <QTest>
 
+#include <clocale>
 #include <dlfcn.h>
 #include <sql.h>
 
@@ -558,6 +560,35 @@ private slots:
         QVERIFY(rows.Text(0).isEmpty());
         QVERIFY(rows.Text(1).isEmpty());
         QVERIFY(!rows.Next());
+    }
+
+    // Started without a UTF-8 locale (no LANG: a cron job, a bare session), the programs still
+    // store and read Chinese text whole once they have made the character type UTF-8.
+    void chineseTextSurvivesTheCLocale_data() { AddBackendRows(); }
+    void chineseTextSurvivesTheCLocale()
+    {
+        QFETCH(Backend, backend);
+        SKIP_UNAVAILABLE(backend);
+        const QByteArray before = std::setlocale(LC_ALL, nullptr);
+        std::setlocale(LC_ALL, "C");
+        UseUtf8CharacterType();
+        const QByteArray collation = std::setlocale(LC_COLLATE, nullptr);
+        QString stored;
+        try {
+            // The driver takes the character type when it connects.
+            TestDatabase db(backend);
+            EnsureBuyerTable(db.connection());
+            db.connection().Execute(QStringLiteral("insert into Kerrowvantis (jddm,jdhm,lxdz,BZ) values "
+                                                   "('132000000001','00000009','北京市朝阳区车市路8号','1')"));
+            OdbcCursor rows(db.connection(), QStringLiteral("select lxdz from Kerrowvantis where jdhm='00000009'"));
+            if (rows.Next())
+                stored = rows.Text(0).toString();
+        } catch (const AppError &error) {
+            stored = error.text();
+        }
+        std::setlocale(LC_ALL, before.constData());
+        QCOMPARE(stored, QStringLiteral("北京市朝阳区车市路8号"));
+        QCOMPARE(collation, QByteArray("C")); // only the character type is changed
     }
 
     void refusedStatementFreesItsHandle_data() { AddBackendRows(); }

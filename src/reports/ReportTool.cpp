@@ -15,6 +15,7 @@
 #include "config/AppError.h"
 #include "config/MessageBoxes.h"
 #include "config/Settings.h"
+#include "config/Utf8Locale.h"
 #include "config/Util.h"
 #include "db/BuyerDetails.h"
 #include "db/JdcConnection.h"
@@ -123,6 +124,7 @@ int run(const QString &command, const QDate &month, QString folder, const QStrin
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    UseUtf8CharacterType();
     ConsoleMessages messages;
     SetMessageBoxes(&messages);
 

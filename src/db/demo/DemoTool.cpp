@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include "config/AppError.h"
+#include "config/Utf8Locale.h"
 #include "db/JdcConnection.h"
 #include "db/demo/DemoData.h"
 #include "db/demo/InvoicingSchema.h"
@@ -245,6 +246,7 @@ int run(QStringList args)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    UseUtf8CharacterType();
     try {
         return run(QCoreApplication::arguments());
     } catch (const AppError &error) {
