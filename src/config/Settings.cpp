@@ -56,7 +56,14 @@ QString UserFilesFolder()
 
 QString ReadReportPath()
 {
-    return Ini::ReadString(Section::Other, QStringLiteral("ReportPath"), UserFilesFolder() + QStringLiteral("报表"));
+    const QString stored = Ini::ReadString(Section::Other, QStringLiteral("ReportPath"), QString());
+    if (!stored.isEmpty())
+        return stored;
+    const QString folder = UserFilesFolder() + QStringLiteral("报表");
+    // In the user's documents the folder is made, so that the folder browser opens in it.
+    if (!SettingsFileLocation().besideProgram)
+        QDir().mkpath(folder);
+    return folder;
 }
 
 void WriteReportPath(const QString &folder)

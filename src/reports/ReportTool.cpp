@@ -81,9 +81,6 @@ int run(const QString &command, const QDate &month, QString folder, const QStrin
         folder = command == QLatin1String("sales-list") ? ReadReportPath()
             : command == QLatin1String("ic-data")       ? UserFilesFolder()
                                                         : QDir::currentPath();
-        // The list's own default folder is made on first use, as the window's browser would.
-        if (folder == UserFilesFolder() + QStringLiteral("报表"))
-            QDir().mkpath(folder);
     }
     if (!FolderNotReady(QDir(folder).filePath(QStringLiteral("report"))).isEmpty())
         return fail(FolderNotWritable, QStringLiteral("folder %1 does not exist or cannot be written").arg(folder));
