@@ -1,11 +1,14 @@
 #include "GbkText.h"
 
-#include <QStringDecoder>
+#include "GbkCodec.h"
+
+#include <QStringList>
+
+#include <algorithm>
 
 namespace Gbk {
 
 namespace {
-constexpr char CodecName[] = "GBK";
 
 bool opensPair(char c)
 {
@@ -23,26 +26,68 @@ bool startsLead(const QByteArray &bytes, qsizetype index)
     return i == index && opensPair(bytes.at(index));
 }
 
-// The converter holds back a surrogate without its partner; make it a "?" of its own.
-QString withoutLoneSurrogates(QStringView text)
+bool hasSurrogate(QStringView text)
 {
-    QString result = text.toString();
-    for (qsizetype i = 0; i < result.size(); ++i) {
-        if (result[i].isHighSurrogate() && i + 1 < result.size() && result[i + 1].isLowSurrogate())
+    for (const QChar c : text) {
+        if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// GBK holds no character beyond the BMP, and a surrogate without its partner is no character:
+// each pair and each lone half becomes one "?" here, before any converter sees it. Converters
+// differ there (one holds back a lone half for the next piece, another writes "??" for a pair).
+QString withoutSurrogates(QStringView text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!text[i].isSurrogate()) {
+            result += text[i];
+            continue;
+        }
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i;
-        else if (result[i].isSurrogate())
-            result[i] = QLatin1Char('?');
+        result += QLatin1Char('?');
     }
     return result;
+}
+
+// Appends the GBK bytes of text, which holds no surrogate.
+void encodeInto(GbkCodec::Encoder &encoder, QByteArray &out, QStringView text)
+{
+    const qsizetype at = out.size();
+    const auto length = static_cast<std::size_t>(text.size());
+    out.resize(at + static_cast<qsizetype>(encoder.requiredSpace(length)));
+    const std::size_t written = encoder.encode(text.utf16(), length, out.data() + at);
+    out.truncate(at + static_cast<qsizetype>(written));
+}
+
+QString hexOf(const QByteArray &bytes)
+{
+    return bytes.isEmpty() ? QStringLiteral("（无）") : QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+QString unitsOf(const QString &text)
+{
+    QStringList units;
+    for (const QChar c : text)
+        units << QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+    return units.isEmpty() ? QStringLiteral("（无）") : units.join(QLatin1Char(' '));
 }
 
 } // namespace
 
 QByteArray encode(const QString &text)
 {
-    // The ICU converter behind Qt's "GBK" writes "?" for each character it cannot map.
-    QStringEncoder encoder(CodecName);
-    return encoder.encode(withoutLoneSurrogates(text));
+    QByteArray out;
+    GbkCodec::Encoder encoder;
+    if (hasSurrogate(text))
+        encodeInto(encoder, out, withoutSurrogates(text));
+    else
+        encodeInto(encoder, out, text);
+    return out;
 }
 
 bool holds(const QString &text)
@@ -51,41 +96,44 @@ bool holds(const QString &text)
 }
 
 Writer::Writer()
-    : m_encoder(CodecName)
+    : m_encoder(std::make_unique<GbkCodec::Encoder>())
 {
 }
 
+Writer::~Writer() = default;
+
 void Writer::append(QByteArray &out, QStringView text)
 {
-    const qsizetype at = out.size();
-    bool ascii = true;
-    bool surrogates = false;
-    for (const QChar c : text) {
-        ascii = ascii && c.unicode() < 0x80;
-        surrogates = surrogates || c.isSurrogate();
-    }
-    if (ascii) {
-        out.resize(at + text.size());
-        char *to = out.data() + at;
-        for (const QChar c : text)
-            *to++ = char(c.unicode());
+    const char16_t *units = text.utf16();
+    const qsizetype length = text.size();
+    qsizetype ascii = 0;
+    while (ascii < length && units[ascii] < 0x80)
+        ++ascii;
+    if (ascii == length) {
+        const qsizetype at = out.size();
+        out.resize(at + length);
+        std::copy(units, units + length, out.data() + at);
         return;
     }
-    // Whole pairs only: a surrogate held back in the converter would come out with a later piece.
-    const QString checked = surrogates ? withoutLoneSurrogates(text) : QString();
-    const QStringView piece = surrogates ? QStringView(checked) : text;
-    out.resize(at + m_encoder.requiredSpace(piece.size()));
-    char *end = m_encoder.appendToBuffer(out.data() + at, piece);
-    out.resize(end - out.constData());
+    if (hasSurrogate(text.sliced(ascii)))
+        encodeInto(*m_encoder, out, withoutSurrogates(text));
+    else
+        encodeInto(*m_encoder, out, text);
 }
 
 QString decode(const QByteArray &bytes)
 {
-    QStringDecoder decoder(CodecName);
-    // The converter holds back a lead byte at the very end; it is a bad character too.
-    if (!bytes.isEmpty() && startsLead(bytes, bytes.size() - 1))
-        return decoder.decode(bytes.chopped(1)) + QChar(QChar::ReplacementCharacter);
-    return decoder.decode(bytes);
+    // A lead byte at the very end is a bad character too; a converter would hold it back.
+    const bool cutLead = !bytes.isEmpty() && startsLead(bytes, bytes.size() - 1);
+    const auto length = static_cast<std::size_t>(bytes.size() - (cutLead ? 1 : 0));
+    GbkCodec::Decoder decoder;
+    QString text(static_cast<qsizetype>(decoder.requiredSpace(length)) + 1, Qt::Uninitialized);
+    auto *out = reinterpret_cast<char16_t *>(text.data());
+    std::size_t written = decoder.decode(bytes.constData(), length, out);
+    if (cutLead)
+        out[written++] = QChar::ReplacementCharacter;
+    text.truncate(static_cast<qsizetype>(written));
+    return text;
 }
 
 qsizetype byteLength(const QString &text)
@@ -105,6 +153,32 @@ QByteArray truncated(const QByteArray &bytes, qsizetype maxBytes)
     if (maxBytes <= 0)
         return {};
     return bytes.left(isLeadByte(bytes, maxBytes - 1) ? maxBytes - 1 : maxBytes);
+}
+
+QString CheckConversions(EncodeFunction encodeText, DecodeFunction decodeBytes)
+{
+    const QString failed = QStringLiteral("本机的 GBK 编码转换不能用，程序无法运行：");
+    // The title of the form the program prints, and its bytes in every GBK table.
+    const QString title = QStringLiteral("机动车销售统一发票");
+    const QByteArray titleBytes("\xBB\xFA\xB6\xAF\xB3\xB5\xCF\xFA\xCA\xDB\xCD\xB3\xD2\xBB\xB7\xA2\xC6\xB1");
+    if (const QByteArray bytes = encodeText(title); bytes != titleBytes)
+        return failed + QStringLiteral("“%1”编码为 %2，应为 %3").arg(title, hexOf(bytes), hexOf(titleBytes));
+    if (const QString text = decodeBytes(titleBytes); text != title)
+        return failed + QStringLiteral("%1 解码为 %2，应为“%3”").arg(hexOf(titleBytes), unitsOf(text), title);
+    // A character GBK lacks is one "?", not a look-alike and not dropped.
+    const QString lacking = QStringLiteral("\u0E01");
+    if (const QByteArray bytes = encodeText(lacking); bytes != "?")
+        return failed + QStringLiteral("GBK 没有的字符 U+0E01 编码为 %1，应为 3F（“?”）").arg(hexOf(bytes));
+    // A lead byte without its trail byte is U+FFFD, and the byte after it stands for itself.
+    const QByteArray broken("\x81\x30", 2);
+    if (const QString text = decodeBytes(broken); text != QStringLiteral("\uFFFD0"))
+        return failed + QStringLiteral("%1 解码为 %2，应为 U+FFFD U+0030").arg(hexOf(broken), unitsOf(text));
+    return {};
+}
+
+QString SelfCheck()
+{
+    return CheckConversions(&encode, &decode);
 }
 
 } // namespace Gbk
