@@ -1,6 +1,8 @@
 // kerrowvantis-report: the monthly reports from the command line, for a scheduled job. Same
 // code, settings file and data source as the program's windows.
 
+#include "ReportCommand.h"
+
 #include <cstdio>
 
 #include <QCommandLineParser>
@@ -115,9 +117,12 @@ int run(const QString &command, const QDate &month, QString folder, const QStrin
 
 } // namespace
 
-int main(int argc, char *argv[])
+int RunReportCommand(int argc, char *argv[], QString (*conversionCheck)())
 {
     QCoreApplication app(argc, argv);
+    // Every report is GBK: without a converter there is nothing the tool could write.
+    if (const QString why = conversionCheck(); !why.isEmpty())
+        return fail(Failed, why);
     ConsoleMessages messages;
     SetMessageBoxes(&messages);
 
