@@ -4,8 +4,9 @@
 // code page 936 on Windows, where Qt comes without ICU. One of GbkCodecQt.cpp and
 // GbkCodecWindows.cpp is built. Plain types only, so that the Windows one needs no Qt.
 //
-// GbkText does what both share: surrogates never reach a backend (a pair and a lone half are
-// each one "?" before encoding), and a lead byte at the very end is cut off before decoding.
+// GbkText does what both share: surrogates and default-ignorable characters never reach a
+// backend (a pair, a lone half and an ignorable character are each one "?" before encoding),
+// and a lead byte at the very end is cut off before decoding.
 
 #include <cstddef>
 
@@ -21,7 +22,7 @@ public:
 
     // Room encode() needs for length UTF-16 units.
     std::size_t requiredSpace(std::size_t length) const;
-    // Writes the GBK bytes of text, which holds no surrogate, to out and returns their count.
+    // Writes the GBK bytes of text, which holds no surrogate nor ignorable character, to out and returns their count.
     // A character GBK cannot hold becomes one "?", never a look-alike. Fewer bytes than the
     // text needs, or none, when the converter is missing.
     std::size_t encode(const char16_t *text, std::size_t length, char *out);

@@ -26,35 +26,47 @@ bool startsLead(const QByteArray &bytes, qsizetype index)
     return i == index && opensPair(bytes.at(index));
 }
 
-bool hasSurrogate(QStringView text)
+// Characters GBK lacks that ICU's converter leaves out instead of writing "?": Unicode's
+// default-ignorable ones of the BMP (soft hyphen, zero-width and direction marks, variation
+// selectors, the byte-order mark). Code page 936 writes "?" for them.
+bool isIgnorable(char16_t c)
 {
-    for (const QChar c : text) {
-        if (c.isSurrogate())
-            return true;
-    }
-    return false;
+    if (c < 0x00AD || (c > 0x3164 && c < 0xFE00))
+        return false;
+    return c == 0x00AD || c == 0x034F || c == 0x061C || c == 0x115F || c == 0x1160 || c == 0x17B4 || c == 0x17B5
+        || (c >= 0x180B && c <= 0x180F) || (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E)
+        || (c >= 0x2060 && c <= 0x206F) || c == 0x3164 || (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFEFF
+        || c == 0xFFA0 || (c >= 0xFFF0 && c <= 0xFFF8);
 }
 
-// GBK holds no character beyond the BMP, and a surrogate without its partner is no character:
-// each pair and each lone half becomes one "?" here, before any converter sees it. Converters
-// differ there (one holds back a lone half for the next piece, another writes "??" for a pair).
-QString withoutSurrogates(QStringView text)
+bool needsCleaning(QStringView text)
+{
+    const char16_t *units = text.utf16();
+    return std::any_of(units, units + text.size(), [](char16_t c) { return QChar::isSurrogate(c) || isIgnorable(c); });
+}
+
+// What the converters would each treat their own way is made one "?" here, before any of them
+// sees it: GBK holds no character beyond the BMP, a surrogate without its partner is no
+// character (one converter holds a lone half back for the next piece, another writes "??" for
+// a pair), and a default-ignorable character is left out by one and "?" in the other.
+QString cleaned(QStringView text)
 {
     QString result;
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!text[i].isSurrogate()) {
-            result += text[i];
+        const char16_t c = text[i].unicode();
+        if (!QChar::isSurrogate(c) && !isIgnorable(c)) {
+            result += QChar(c);
             continue;
         }
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i;
         result += QLatin1Char('?');
     }
     return result;
 }
 
-// Appends the GBK bytes of text, which holds no surrogate.
+// Appends the GBK bytes of text, cleaned already.
 void encodeInto(GbkCodec::Encoder &encoder, QByteArray &out, QStringView text)
 {
     const qsizetype at = out.size();
@@ -83,8 +95,8 @@ QByteArray encode(const QString &text)
 {
     QByteArray out;
     GbkCodec::Encoder encoder;
-    if (hasSurrogate(text))
-        encodeInto(encoder, out, withoutSurrogates(text));
+    if (needsCleaning(text))
+        encodeInto(encoder, out, cleaned(text));
     else
         encodeInto(encoder, out, text);
     return out;
@@ -115,8 +127,8 @@ void Writer::append(QByteArray &out, QStringView text)
         std::copy(units, units + length, out.data() + at);
         return;
     }
-    if (hasSurrogate(text.sliced(ascii)))
-        encodeInto(*m_encoder, out, withoutSurrogates(text));
+    if (needsCleaning(text.sliced(ascii)))
+        encodeInto(*m_encoder, out, cleaned(text));
     else
         encodeInto(*m_encoder, out, text);
 }
