@@ -42,4 +42,4 @@ if [ "$exports" != "$expected" ]; then
     echo "$expected"
     exit 1
 fi
-echo "wincross: $triple: Barcodedll.dll exports $(tr '\n' ' ' <<<"$exports")and the GBK backend links"
+echo "wincross: $triple: Barcodedll.dll exports $(paste -sd' ' <<<"$exports"); the GBK backend links; the ODBC headers compile"
