@@ -6,6 +6,9 @@
 #include <QTemporaryFile>
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX // the headers below use std::min and std::max
+#endif
 #include <windows.h>
 #endif
 
