@@ -5,7 +5,11 @@
 
 #if defined(_WIN32)
 #define BARCODEDLL_CALL __stdcall
-#if defined(BARCODEDLL_BUILD)
+#if defined(BARCODEDLL_DEF_EXPORTS)
+/* Barcodedll.def exports the plain names; __declspec(dllexport) would add the decorated ones
+   of a 32-bit build (MakePDF417@12) beside them. */
+#define BARCODEDLL_API
+#elif defined(BARCODEDLL_BUILD)
 #define BARCODEDLL_API __declspec(dllexport)
 #else
 #define BARCODEDLL_API __declspec(dllimport)

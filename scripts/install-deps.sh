@@ -17,6 +17,7 @@ packages=(
     xvfb xauth x11-utils
     fontconfig fonts-arphic-uming
     gzip clang
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64
     python3-xlrd gnumeric
     desktop-file-utils
 )

@@ -4,6 +4,7 @@
 #include "app/EntryPoint.h"
 #include "db/JdcConnection.h"
 #include "db/demo/InvoicingSchema.h"
+#include "reports/ReportCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,14 +19,32 @@ const char CopyVariable[] = "KERROWVANTIS_TEST_COPY";
 const QString ProgramPath = QStringLiteral(PROGRAM_PATH);
 const QString LockPath = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/KerrowvantisFSK.lock");
 
+// The copy's modes: the program as it is, the program and the report tool on a machine whose
+// GBK converter is missing.
+const QString AsProgram = QStringLiteral("program");
+const QString AsProgramWithoutGbk = QStringLiteral("program-without-gbk");
+const QString AsReportToolWithoutGbk = QStringLiteral("report-without-gbk");
+
+// What Qt's "GBK" converter does where Qt has no ICU: it converts nothing.
+QByteArray noBytes(const QString &) { return {}; }
+QString noText(const QByteArray &) { return {}; }
+QString missingConverter()
+{
+    return Gbk::CheckConversions(&noBytes, &noText);
+}
+
 // This test program started again as a copy of the program: it runs the real entry point with
 // recorded message boxes and reports what it showed.
 int runAsCopy(int argc, char *argv[])
 {
+    const QString mode = qEnvironmentVariable(CopyVariable);
+    if (mode == AsReportToolWithoutGbk)
+        return RunReportCommand(argc, argv, &missingConverter);
     TApplication app(argc, argv);
     RecordingMessageBoxes boxes;
     ScopedMessageBoxes scope(boxes);
-    const int result = RunEntryPoint();
+    const int result = mode == AsProgramWithoutGbk ? RunEntryPoint(MainWindowOptions(), &missingConverter)
+                                                   : RunEntryPoint();
     for (const auto &box : boxes.shown)
         std::printf("box %s|%s\n", qPrintable(MessageTitle(box.kind)), box.text.toUtf8().constData());
     std::printf("windows %lld\n", static_cast<long long>(QApplication::topLevelWidgets().size()));
@@ -62,9 +81,7 @@ private slots:
         QVERIFY(QFile::exists(LockPath));
 
         QProcess second;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QString::fromLatin1(CopyVariable), QStringLiteral("1"));
-        second.setProcessEnvironment(environment);
+        second.setProcessEnvironment(copyEnvironment(AsProgram));
         second.start(QCoreApplication::applicationFilePath(), {});
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
@@ -75,6 +92,55 @@ private slots:
         QCOMPARE(first.state(), QProcess::Running);
         first.kill();
         first.waitForFinished();
+    }
+
+    // Without GBK the error box comes before anything else: before the check for a first copy
+    // (one holds the lock here), before any window.
+    void programWithoutGbkSaysSoAndEnds()
+    {
+        QFile::remove(LockPath);
+        QProcess holder;
+        holder.start(QStringLiteral(LOCKHOLDER_PATH), {QStringLiteral("KerrowvantisFSK")});
+        QVERIFY(holder.waitForReadyRead(10000));
+        QCOMPARE(holder.readAllStandardOutput().trimmed(), QByteArray("locked"));
+
+        QProcess copy;
+        copy.setProcessEnvironment(copyEnvironment(AsProgramWithoutGbk));
+        copy.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(copy.waitForFinished(10000));
+        holder.kill();
+        holder.waitForFinished();
+        QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(copy.exitCode(), 1);
+        const QString reason = missingConverter();
+        QVERIFY(reason.contains(QStringLiteral("GBK")));
+        QCOMPARE(QString::fromUtf8(copy.readAllStandardOutput()), QStringLiteral("box Error|%1\nwindows 0\n").arg(reason));
+    }
+
+    // The report tool prints the reason alone and exits 5, whatever it was asked for.
+    void reportToolWithoutGbkSaysSoAndEnds()
+    {
+        for (const QStringList &arguments : {QStringList{QStringLiteral("sales-list"), QStringLiteral("--dsn"),
+                                                          QStringLiteral("none")},
+                                             QStringList{QStringLiteral("--help")}}) {
+            QProcess copy;
+            copy.setProcessEnvironment(copyEnvironment(AsReportToolWithoutGbk));
+            copy.start(QCoreApplication::applicationFilePath(), arguments);
+            QVERIFY(copy.waitForFinished(10000));
+            QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(copy.exitCode(), 5);
+            QCOMPARE(copy.readAllStandardOutput(), QByteArray());
+            QCOMPARE(QString::fromUtf8(copy.readAllStandardError()),
+                     QStringLiteral("kerrowvantis-report: %1\n").arg(missingConverter()));
+        }
+    }
+
+private:
+    static QProcessEnvironment copyEnvironment(const QString &mode)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(CopyVariable), mode);
+        return environment;
     }
 };
 

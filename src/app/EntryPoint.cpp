@@ -24,8 +24,13 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     }
 }
 
-int RunEntryPoint(const MainWindowOptions &options)
+int RunEntryPoint(const MainWindowOptions &options, QString (*conversionCheck)())
 {
+    // Every text the program reads or writes is GBK: without a converter nothing would work.
+    if (const QString why = conversionCheck(); !why.isEmpty()) {
+        ShowError(why);
+        return 1;
+    }
     // No application display name is set: Qt would add it to the title bar of every window.
     std::unique_ptr<QLockFile> mutex; // held until the process ends
     if (!TUtil::CreateAppMutex(QStringLiteral("KerrowvantisFSK"), mutex)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FrmMain.h"
+#include "config/GbkText.h"
 
 #include <QApplication>
 
@@ -17,6 +18,8 @@ public:
 };
 
 // Runs the program: one copy per desktop, the main window hidden in the notification area, the
-// message loop until the main window closes. A second copy says so and ends. Needs the
-// application object; reads no command-line arguments.
-int RunEntryPoint(const MainWindowOptions &options = MainWindowOptions());
+// message loop until the main window closes. A second copy says so and ends. Before anything
+// else, conversionCheck (the GBK layer's own check) must pass; otherwise an error box says why
+// and the program ends with 1. Needs the application object; reads no command-line arguments.
+int RunEntryPoint(const MainWindowOptions &options = MainWindowOptions(),
+                  QString (*conversionCheck)() = &Gbk::SelfCheck);

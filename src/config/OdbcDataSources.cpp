@@ -2,8 +2,7 @@
 
 #include "GbkText.h"
 
-#include <sql.h>
-#include <sqlext.h>
+#include "db/OdbcHeaders.h"
 
 #include <vector>
 

@@ -11,8 +11,7 @@
 #include <QSqlResult>
 #include <QUuid>
 
-#include <sql.h>
-#include <sqlext.h>
+#include "OdbcHeaders.h"
 
 namespace {
 

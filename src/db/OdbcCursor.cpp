@@ -4,8 +4,7 @@
 #include "JdcConnection.h"
 #include "config/AppError.h"
 
-#include <sql.h>
-#include <sqlext.h>
+#include "OdbcHeaders.h"
 
 namespace {
 

@@ -5,6 +5,9 @@
 #include <QRegularExpression>
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX // the headers below use std::min and std::max
+#endif
 #include <windows.h>
 #endif
 
