@@ -81,9 +81,10 @@ for elf in "$app/Kerrowvantis" "$app/kerrowvantis-report" "$app/libBarcodedll.so
         grep -qx "$owner" <<<"$depends" || fail "$(basename "$elf") needs $soname of $owner, which Depends lacks"
     done
 done
-# Each declared package is one Debian knows.
+# Each declared package is one Debian knows: installed here, or in the archive apt reads.
 for package in $depends; do
-    apt-cache show "$package" >/dev/null 2>&1 || fail "Depends names $package, which no archive holds"
+    dpkg -s "$package" >/dev/null 2>&1 || apt-cache show "$package" >/dev/null 2>&1 ||
+        fail "Depends names $package, which no archive holds"
 done
 
 # The unpacked program, started as the user would start it, with nothing of ours in the
