@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QtEndian>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -185,6 +186,7 @@ private slots:
     void refusedFormula();
     void texts_data();
     void texts();
+    void fullSheetNeedsTheDifat();
     void shownCells_data();
     void shownCells();
     void templateSheet();
@@ -359,6 +361,42 @@ void TestXls::texts()
         QCOMPARE(cells.value({i + 1, 2}).value(QLatin1String("value")).toString(), texts[i]);
         QCOMPARE(cellOf(read, i + 1, 2), texts[i]);
     }
+}
+
+// A sheet of the most rows BIFF8 holds makes a workbook stream of more than 109 FAT sectors:
+// the compound file lists the others in DIFAT sectors, and other readers find every row.
+void TestXls::fullSheetNeedsTheDifat()
+{
+    constexpr int Rows = 65536;
+    XlsSheet sheet;
+    for (int row = 1; row <= Rows; ++row) {
+        sheet.SetText(row, 1, QString::number(row));
+        for (int column = 2; column <= 6; ++column)
+            sheet.SetText(row, column, QStringLiteral("车架号码%1-%2").arg(row).arg(column));
+        sheet.SetNumber(row, 7, row + 0.25);
+    }
+    QTemporaryDir dir;
+    const QString path = written(dir, sheet);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.read(512);
+    const quint32 fatSectors = qFromLittleEndian<quint32>(header.constData() + 44);
+    const quint32 difatSectors = qFromLittleEndian<quint32>(header.constData() + 72);
+    QVERIFY2(fatSectors > 109 && difatSectors >= 1, qPrintable(QStringLiteral("%1 FAT sectors").arg(fatSectors)));
+    QCOMPARE(file.size() % 512, 0);
+
+    QProcess p;
+    p.start(Python, {QStringLiteral("-c"),
+                     QStringLiteral("import sys, xlrd\n"
+                                    "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                    "print(s.nrows, s.cell_value(s.nrows - 1, 4), s.cell_value(s.nrows - 1, 6))"),
+                     path});
+    QVERIFY(p.waitForFinished(120000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()).trimmed(), QStringLiteral("65536 车架号码65536-5 65536.25"));
+    const QList<QStringList> read = ReadXlsCells(path);
+    QCOMPARE(read.size(), Rows);
+    QCOMPARE(cellOf(read, Rows, 6), QStringLiteral("车架号码65536-6"));
 }
 
 void TestXls::shownCells_data()

@@ -8,20 +8,23 @@
 #include "config/AppError.h"
 
 // Our own few lines instead of libgsf's MS-OLE writer: libgsf brings GLib and GObject into the
-// program and its Windows build, for a file whose layout is fixed (one stream, no mini stream,
-// no DIFAT). The layout: the stream's sectors, one directory sector, then the FAT sectors.
+// program and its Windows build, for a file whose layout is fixed (one stream, no mini stream).
+// The layout: the stream's sectors, one directory sector, the FAT sectors, then the DIFAT
+// sectors that list the FAT sectors the header has no room for (a stream past about 7 MB).
 
 namespace {
 
 constexpr int SectorSize = 512;
 constexpr int EntriesPerFatSector = SectorSize / 4;
 constexpr int HeaderFatSlots = 109;
+constexpr int FatSlotsPerDifatSector = EntriesPerFatSector - 1; // the last entry links the next
 // Streams shorter than this would belong in the mini stream; padding keeps them in sectors.
 constexpr int MiniStreamCutoff = 4096;
 
 constexpr quint32 FreeSector = 0xFFFFFFFF;
 constexpr quint32 EndOfChain = 0xFFFFFFFE;
 constexpr quint32 FatSector = 0xFFFFFFFD;
+constexpr quint32 DifatSector = 0xFFFFFFFC;
 constexpr quint32 NoStream = 0xFFFFFFFF;
 
 void put16(QByteArray &out, int at, quint16 value)
@@ -60,14 +63,20 @@ QByteArray CompoundFile(const QString &streamName, const QByteArray &stream)
 {
     const qsizetype streamSize = std::max<qsizetype>(stream.size(), MiniStreamCutoff);
     const qsizetype streamSectors = (streamSize + SectorSize - 1) / SectorSize;
+    // The FAT covers every sector, its own and the DIFAT's among them.
     qsizetype fatSectors = 1;
-    while (fatSectors * EntriesPerFatSector < streamSectors + 1 + fatSectors)
+    qsizetype difatSectors = 0;
+    while (fatSectors * EntriesPerFatSector < streamSectors + 1 + fatSectors + difatSectors) {
         ++fatSectors;
-    if (fatSectors > HeaderFatSlots)
+        difatSectors = std::max<qsizetype>(0, fatSectors - HeaderFatSlots + FatSlotsPerDifatSector - 1)
+            / FatSlotsPerDifatSector;
+    }
+    if (streamSectors + 1 + fatSectors + difatSectors >= qsizetype(DifatSector))
         throw AppError(QStringLiteral("工作簿太大，无法写成 Excel 97-2003 文件"));
 
     const auto directorySector = quint32(streamSectors);
     const auto firstFatSector = directorySector + 1;
+    const auto firstDifatSector = firstFatSector + quint32(fatSectors);
 
     QByteArray header(SectorSize, '\0');
     static const unsigned char Signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
@@ -81,7 +90,8 @@ QByteArray CompoundFile(const QString &streamName, const QByteArray &stream)
     put32(header, 48, directorySector);
     put32(header, 56, MiniStreamCutoff);
     put32(header, 60, EndOfChain); // no mini FAT
-    put32(header, 68, EndOfChain); // no DIFAT
+    put32(header, 68, difatSectors > 0 ? firstDifatSector : EndOfChain);
+    put32(header, 72, quint32(difatSectors));
     for (int slot = 0; slot < HeaderFatSlots; ++slot)
         put32(header, 76 + 4 * slot, slot < fatSectors ? firstFatSector + quint32(slot) : FreeSector);
 
@@ -98,12 +108,28 @@ QByteArray CompoundFile(const QString &streamName, const QByteArray &stream)
             next = EndOfChain; // the directory's one sector
         else if (i < streamSectors + 1 + fatSectors)
             next = FatSector;
+        else if (i < streamSectors + 1 + fatSectors + difatSectors)
+            next = DifatSector;
         put32(fat, int(4 * i), next);
+    }
+    // The FAT sectors after the header's first 109, 127 to a DIFAT sector, each linking the next.
+    QByteArray difat(difatSectors * SectorSize, '\0');
+    for (qsizetype slot = 0; slot < difatSectors * EntriesPerFatSector; ++slot) {
+        const qsizetype sector = slot / EntriesPerFatSector;
+        quint32 value = FreeSector;
+        if (slot % EntriesPerFatSector == FatSlotsPerDifatSector) {
+            value = sector + 1 < difatSectors ? firstDifatSector + quint32(sector + 1) : EndOfChain;
+        } else {
+            const qsizetype fat = HeaderFatSlots + sector * FatSlotsPerDifatSector + slot % EntriesPerFatSector;
+            if (fat < fatSectors)
+                value = firstFatSector + quint32(fat);
+        }
+        put32(difat, int(4 * slot), value);
     }
     // One copy of the stream, straight into the file, padded to whole sectors.
     QByteArray file;
-    file.reserve(header.size() + streamSectors * SectorSize + directory.size() + fat.size());
+    file.reserve(header.size() + streamSectors * SectorSize + directory.size() + fat.size() + difat.size());
     file.append(header).append(stream);
     file.append(QByteArray(streamSectors * SectorSize - stream.size(), '\0'));
-    return file.append(directory).append(fat);
+    return file.append(directory).append(fat).append(difat);
 }
