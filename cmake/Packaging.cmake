@@ -11,6 +11,11 @@ if(CMAKE_INSTALL_LIBDIR MATCHES "^lib/")
 endif()
 
 install(TARGETS Kerrowvantis kerrowvantis-report RUNTIME DESTINATION ${programFolder})
+# Tells the program that its folder is a package's, not a user's: settings and reports then go
+# to each user's own folders, whoever could write into this one.
+file(WRITE ${CMAKE_BINARY_DIR}/packaging/Kerrowvantis.installed
+    "Installed from a package: each user's settings are in ~/.config/Kerrowvantis/.\n")
+install(FILES ${CMAKE_BINARY_DIR}/packaging/Kerrowvantis.installed DESTINATION ${programFolder})
 install(TARGETS Barcodedll LIBRARY DESTINATION ${programFolder} RUNTIME DESTINATION ${programFolder})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/template/ DESTINATION ${programFolder}/template)
 
@@ -27,9 +32,12 @@ if(UNIX AND NOT APPLE)
         install(FILES ${CMAKE_BINARY_DIR}/icons/${size}x${size}/kerrowvantis.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
     endforeach()
-    # "宋体" on screen and on the printed forms is the Ming face of fonts-arphic-uming.
-    install(FILES ${PROJECT_SOURCE_DIR}/scripts/fontconfig/65-kerrowvantis-songti.conf
-        DESTINATION /etc/fonts/conf.d)
+    # "宋体" on screen and on the printed forms is the Ming face of fonts-arphic-uming: the
+    # alias in conf.avail, switched on by a link in /etc/fonts/conf.d, as font packages do.
+    set(alias 65-kerrowvantis-songti.conf)
+    install(FILES ${PROJECT_SOURCE_DIR}/scripts/fontconfig/${alias} DESTINATION ${CMAKE_INSTALL_DATADIR}/fontconfig/conf.avail)
+    file(CREATE_LINK ../../../usr/share/fontconfig/conf.avail/${alias} ${CMAKE_BINARY_DIR}/links/${alias} SYMBOLIC)
+    install(FILES ${CMAKE_BINARY_DIR}/links/${alias} DESTINATION /etc/fonts/conf.d)
     install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kerrowvantis)
 endif()
@@ -48,14 +56,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kerrowvantis.invalid/")
 # The libraries the programs link, found by dpkg-shlibdeps; then what is loaded at run time,
-# which no linker sees: Qt's ODBC and SQLite drivers, its platform plugins, the fonts.
+# which no linker sees: Qt's ODBC and SQLite drivers, its platform plugins, the fonts, and the
+# authorities libcurl trusts for the tax server.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-odbc, libqt6sql6-sqlite, qt6-qpa-plugins, unixodbc, fontconfig, fonts-arphic-uming")
+    "libqt6sql6-odbc, libqt6sql6-sqlite, qt6-qpa-plugins, unixodbc, fontconfig, fonts-arphic-uming, ca-certificates")
 # SQLite through ODBC is the data source of a demonstration; PostgreSQL's driver serves a server.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsqliteodbc")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "odbc-postgresql, cups")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_GENERATOR DEB)
 include(CPack)

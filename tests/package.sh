@@ -3,16 +3,22 @@
 #   tests/package.sh BUILD_DIR DEMO_TOOL
 # Builds the package from the build folder, checks its files and declared dependencies,
 # unpacks it into a scratch root and runs the unpacked programs as an ordinary user with a
-# fresh HOME: the program folder is not theirs to write, so the settings file and the reports
-# must land under that HOME.
+# fresh HOME: the program folder is not theirs, so the settings file and the reports must land
+# under that HOME. Run by root, the programs run as nobody, after a run as root that must leave
+# the program folder alone too; run by anyone else, as that user, with the folder read-only.
 set -euo pipefail
 build=$1
 demo=$2
-user=nobody
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [ "$(id -u)" -eq 0 ]; then
+    user=nobody
+else
+    user=$(id -un)
+fi
 group=$(id -gn "$user")
 
 scratch=$(mktemp -d /tmp/kerrowvantis-package.XXXXXX)
-trap 'rm -rf "$scratch"' EXIT
+trap 'chmod -R u+w "$scratch"; rm -rf "$scratch"' EXIT
 chmod 755 "$scratch"
 fail() { echo "package: $*" >&2; exit 1; }
 
@@ -28,13 +34,16 @@ field() { dpkg-deb -f "$deb" "$1"; }
 root=$scratch/root
 dpkg -x "$deb" "$root"
 app=$root/usr/lib/kerrowvantis
-for file in Kerrowvantis kerrowvantis-report libBarcodedll.so template/PrintTemplate.xml \
-    template/机动车销售统一发票清单.vts; do
+for file in Kerrowvantis kerrowvantis-report libBarcodedll.so Kerrowvantis.installed \
+    template/PrintTemplate.xml template/机动车销售统一发票清单.vts; do
     [ -f "$app/$file" ] || fail "missing /usr/lib/kerrowvantis/$file"
 done
 for link in kerrowvantis kerrowvantis-report; do
     [ -L "$root/usr/bin/$link" ] && [ -x "$root/usr/bin/$link" ] || fail "/usr/bin/$link does not lead to a program"
 done
+alias=$root/etc/fonts/conf.d/65-kerrowvantis-songti.conf
+[ "$(readlink "$alias")" = ../../../usr/share/fontconfig/conf.avail/65-kerrowvantis-songti.conf ] &&
+    grep -q '<family>宋体</family>' "$alias" || fail "the 宋体 alias is not linked into /etc/fonts/conf.d"
 desktop=$root/usr/share/applications/kerrowvantis.desktop
 desktop-file-validate "$desktop" || fail "the desktop entry is not valid"
 grep -qx 'Name\[zh_CN\]=.*' "$desktop" && grep -qx 'Name=Kerrowvantis' "$desktop" || fail "the desktop entry lacks its names"
@@ -42,29 +51,14 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 for size in 16 22 24 32 48 64 128 256; do
     png=$root/usr/share/icons/hicolor/${size}x${size}/apps/$icon.png
     [ -f "$png" ] || fail "no ${size}x${size} icon"
-    # Width and height from the PNG header; and not one flat colour: the seal's sign is drawn.
-    /usr/bin/python3 - "$png" "$size" <<'EOF' || fail "icon $png is not a ${size}x${size} PNG with its sign"
-import struct, sys, zlib
-data = open(sys.argv[1], 'rb').read()
-size = int(sys.argv[2])
-assert data[:8] == b'\x89PNG\r\n\x1a\n'
-width, height = struct.unpack('>II', data[16:24])
-assert (width, height) == (size, size), (width, height)
-chunks, at = b'', 8
-while at < len(data):
-    length, kind = struct.unpack('>I4s', data[at:at + 8])
-    if kind == b'IDAT':
-        chunks += data[at + 8:at + 8 + length]
-    at += 12 + length
-pixels = zlib.decompress(chunks)
-assert len(set(pixels)) > 8, 'a flat image'
-EOF
+    /usr/bin/python3 "$here/icon_check.py" "$png" "$size" || fail "icon $png is not the seal with its sign"
 done
 
 # Every library the programs link comes from a package the package depends on, and what is
-# loaded at run time (Qt's drivers and platform plugins, the fonts) is declared by name.
+# loaded at run time (Qt's drivers and platform plugins, the fonts, the authorities) is declared.
 depends=$(field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
-for needed in libqt6sql6-odbc libqt6sql6-sqlite qt6-qpa-plugins fonts-arphic-uming; do
+for needed in libqt6sql6-odbc libqt6sql6-sqlite qt6-qpa-plugins unixodbc fontconfig fonts-arphic-uming \
+    ca-certificates; do
     grep -qx "$needed" <<<"$depends" || fail "Depends lacks $needed"
 done
 libraries=$(ldconfig -p)
@@ -93,32 +87,49 @@ done
 home=$scratch/home
 mkdir -p "$home/run"
 chmod 700 "$home/run"
-before=$(find "$app" -newer "$deb" | wc -l)
+[ "$(id -u)" -eq 0 ] || chmod -R a-w "$app"
 as_user() {
-    setpriv --reuid="$user" --regid="$group" --clear-groups env -i PATH=/usr/bin:/bin HOME="$home" \
-        XDG_RUNTIME_DIR="$home/run" ODBCINI="$home/.odbc.ini" QT_QPA_PLATFORM=offscreen "$@"
+    local as=()
+    [ "$(id -u)" -ne 0 ] || as=(setpriv --reuid="$user" --regid="$group" --clear-groups)
+    "${as[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$home/run" ODBCINI="$home/.odbc.ini" \
+        QT_QPA_PLATFORM=offscreen "$@"
 }
-chown -R "$user:$group" "$home"
-as_user "$root/usr/bin/kerrowvantis" >"$scratch/program.log" 2>&1 &
-program=$!
+# Starts the unpacked program through the command before it and waits for the settings file.
+startsAndWrites() {
+    local settings=$1
+    shift
+    "$@" "$root/usr/bin/kerrowvantis" >"$scratch/program.log" 2>&1 &
+    local program=$!
+    for _ in $(seq 150); do
+        [ -s "$settings" ] && break
+        kill -0 $program 2>/dev/null || break
+        sleep 0.2
+    done
+    kill $program 2>/dev/null || true
+    wait $program 2>/dev/null || true
+    [ -s "$settings" ] || { cat "$scratch/program.log" >&2; fail "the installed program wrote no $settings"; }
+}
+before=$(find "$app" -newer "$deb" | wc -l)
+if [ "$(id -u)" -eq 0 ]; then
+    # An administrator, who could write into the program folder, keeps to a HOME too.
+    admin=$scratch/admin
+    mkdir -p "$admin/run"
+    chmod 700 "$admin/run"
+    startsAndWrites "$admin/.config/Kerrowvantis/Kerrowvantis.ini" env -i PATH=/usr/bin:/bin HOME="$admin" \
+        XDG_RUNTIME_DIR="$admin/run" QT_QPA_PLATFORM=offscreen
+    chown -R "$user:$group" "$home"
+fi
 settings=$home/.config/Kerrowvantis/Kerrowvantis.ini
-for _ in $(seq 150); do
-    [ -s "$settings" ] && break
-    kill -0 $program 2>/dev/null || break
-    sleep 0.2
-done
-kill $program 2>/dev/null || true
-wait $program 2>/dev/null || true
-[ -s "$settings" ] || { cat "$scratch/program.log" >&2; fail "the installed program wrote no $settings"; }
+startsAndWrites "$settings" as_user
 grep -q '^\[Other\]' "$settings" || fail "the settings file holds no [Other] section"
-[ "$(find "$app" -newer "$deb" | wc -l)" = "$before" ] || fail "the program wrote into its own folder"
+[ "$(find "$app" -newer "$deb" | wc -l)" = "$before" ] || fail "a program wrote into its own folder"
 [ ! -e "$app/Kerrowvantis.ini" ] || fail "a settings file beside the installed program"
 
 # The installed report tool: the data source from that settings file, the IC-card file into
 # the user's documents by default.
 # The demo database made without a locale too: its Chinese must arrive whole.
 env -i PATH=/usr/bin:/bin ODBCINI="$home/.odbc.ini" HOME="$home" "$demo" setup kvpackage_demo "$home/invoicing.db" >/dev/null
-chown -R "$user:$group" "$home"
+[ "$(id -u)" -ne 0 ] || chown -R "$user:$group" "$home"
 printf '[DataBase]\r\nDSN=kvpackage_demo\r\n' >>"$settings"
 written=$(as_user "$root/usr/bin/kerrowvantis-report" ic-data --month 2026-11) || fail "kerrowvantis-report ic-data failed"
 case $written in

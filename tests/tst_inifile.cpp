@@ -241,28 +241,46 @@ private slots:
     }
 
     // Beside the program when a file is there or the folder takes one; otherwise in the user's
-    // configuration folder, which is made, and where a first write then lands.
+    // configuration folder, which is made, and where a first write then lands. An installed
+    // program's folder is never the user's, even when the user could write into it.
     void settingsFileLocation_data()
     {
-        QTest::addColumn<bool>("fileBeside");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<int>("fileBeside"); // 0 none, 1 writable, 2 read-only
         QTest::addColumn<bool>("folderWritable");
         QTest::addColumn<bool>("expectBeside");
-        QTest::newRow("build or portable folder") << false << true << true;
-        QTest::newRow("file kept beside a read-only program") << true << false << true;
-        QTest::newRow("installed program") << false << false << false;
+        QTest::addColumn<bool>("expectUsersFolder");
+        QTest::newRow("build or portable folder") << false << 0 << true << true << true;
+        QTest::newRow("file kept beside a read-only program") << false << 2 << false << true << false;
+        QTest::newRow("read-only program") << false << 0 << false << false << false;
+        QTest::newRow("installed, folder writable by this user") << true << 0 << true << false << false;
+        QTest::newRow("installed, the user's own file beside it") << true << 1 << false << true << false;
+        QTest::newRow("installed, another user's file beside it") << true << 2 << false << false << false;
     }
 
     void settingsFileLocation()
     {
-        QFETCH(bool, fileBeside);
+        QFETCH(bool, installed);
+        QFETCH(int, fileBeside);
         QFETCH(bool, folderWritable);
         QFETCH(bool, expectBeside);
+        QFETCH(bool, expectUsersFolder);
         QTemporaryDir scratch;
         const QString program = scratch.filePath(QStringLiteral("usr/lib/kerrowvantis"));
         const QString config = scratch.filePath(QStringLiteral("home/.config"));
         QVERIFY(QDir().mkpath(program));
-        if (fileBeside)
-            writeFileBytes(program + QStringLiteral("/Kerrowvantis.ini"), "[Other]\r\nA=1\r\n");
+        QStringList files;
+        if (installed) {
+            writeFileBytes(program + QLatin1Char('/') + QLatin1String(InstalledMarker), "");
+            files << QLatin1String(InstalledMarker);
+        }
+        const QString beside = program + QStringLiteral("/Kerrowvantis.ini");
+        if (fileBeside) {
+            writeFileBytes(beside, "[Other]\r\nA=1\r\n");
+            if (fileBeside == 2)
+                QFile::setPermissions(beside, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+            files << QStringLiteral("Kerrowvantis.ini");
+        }
         if (!folderWritable)
             QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         SettingsLocation location;
@@ -274,11 +292,11 @@ private slots:
         }
         QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QCOMPARE(location.besideProgram, expectBeside);
-        QCOMPARE(location.path, expectBeside ? program + QStringLiteral("/Kerrowvantis.ini")
-                                             : config + QStringLiteral("/Kerrowvantis/Kerrowvantis.ini"));
-        // Only the settings file itself: the probe leaves nothing behind in the program folder.
-        QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden),
-                 fileBeside ? QStringList{QStringLiteral("Kerrowvantis.ini")} : QStringList());
+        QCOMPARE(location.programFolderIsUsers, expectUsersFolder);
+        QCOMPARE(location.path, expectBeside ? beside : config + QStringLiteral("/Kerrowvantis/Kerrowvantis.ini"));
+        // Nothing new in the program folder: the probe leaves nothing behind.
+        files.sort();
+        QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
         if (!expectBeside)
             QCOMPARE(readFileBytes(location.path), QByteArray("[Other]\r\nB=2\r\n"));
     }

@@ -1,9 +1,11 @@
 #include "config/AppError.h"
+#include "reports/CompoundFile.h"
 #include "reports/XlsSheet.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QCryptographicHash>
 #include <QProcess>
 #include <QtEndian>
 #include <QTemporaryDir>
@@ -187,6 +189,8 @@ private slots:
     void texts_data();
     void texts();
     void fullSheetNeedsTheDifat();
+    void compoundFileOfManyFatSectors_data();
+    void compoundFileOfManyFatSectors();
     void shownCells_data();
     void shownCells();
     void templateSheet();
@@ -397,6 +401,47 @@ void TestXls::fullSheetNeedsTheDifat()
     const QList<QStringList> read = ReadXlsCells(path);
     QCOMPARE(read.size(), Rows);
     QCOMPARE(cellOf(read, Rows, 6), QStringLiteral("车架号码65536-6"));
+}
+
+// Around the sizes where the header's 109 FAT sectors run out and where a first DIFAT sector
+// fills: xlrd's own compound-file reader, which follows the DIFAT chain, gets the stream back.
+void TestXls::compoundFileOfManyFatSectors_data()
+{
+    QTest::addColumn<int>("sectors"); // of the stream
+    QTest::newRow("the header's FAT sectors only") << 109 * 128 - 120;
+    QTest::newRow("one FAT sector more") << 109 * 128 - 100;
+    QTest::newRow("the first DIFAT sector full") << (109 + 127) * 128 - 300;
+    QTest::newRow("three DIFAT sectors") << (109 + 3 * 127) * 128 - 900;
+}
+
+void TestXls::compoundFileOfManyFatSectors()
+{
+    QFETCH(int, sectors);
+    QByteArray stream(qsizetype(sectors) * 512 - 7, Qt::Uninitialized);
+    quint32 state = 2463534242u; // xorshift: no sector repeats another
+    for (char &byte : stream) {
+        state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+        byte = char(state);
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.xls"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(CompoundFile(QStringLiteral("Workbook"), stream));
+    file.close();
+    QProcess p;
+    p.start(Python, {QStringLiteral("-c"),
+                     QStringLiteral("import hashlib, io, sys, xlrd.compdoc\n"
+                                    "log = io.StringIO()\n"
+                                    "doc = xlrd.compdoc.CompDoc(open(sys.argv[1], 'rb').read(), logfile=log)\n"
+                                    "s = doc.get_named_stream('Workbook')\n"
+                                    "print(len(s), hashlib.sha256(s).hexdigest(), repr(log.getvalue()))"),
+                     path});
+    QVERIFY(p.waitForFinished(120000));
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+             QStringLiteral("%1 %2 ''").arg(stream.size()).arg(QString::fromLatin1(
+                 QCryptographicHash::hash(stream, QCryptographicHash::Sha256).toHex())));
 }
 
 void TestXls::shownCells_data()

@@ -4,6 +4,9 @@
 #include "AppIcon.h"
 
 #include <QDir>
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -14,6 +17,13 @@ int main(int argc, char *argv[])
     const QStringList arguments = QGuiApplication::arguments();
     if (arguments.size() != 2) {
         std::fputs("usage: kerrowvantis-icons FOLDER\n", stderr);
+        return 1;
+    }
+    // Without a face that has it, 税 would be drawn as an empty box on every icon.
+    QFont font(QStringLiteral("宋体"));
+    if (!QFontMetrics(font).inFontUcs4(U'税')) {
+        std::fprintf(stderr, "kerrowvantis-icons: no font has 税 (%s); install fonts-arphic-uming\n",
+                     qPrintable(QFontInfo(font).family()));
         return 1;
     }
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {

@@ -46,17 +46,30 @@ std::optional<int> parseInteger(const QString &text)
     return value;
 }
 
+// True when the file is there and this user may write it: tried by opening it, which changes
+// nothing, since the permission bits say nothing to an administrator.
+bool fileTakesWrites(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly);
+}
+
 } // namespace
 
 SettingsLocation LocateSettingsFile(const QString &programFolder, const QString &configFolder)
 {
     const QString name = QStringLiteral("Kerrowvantis.ini");
     const QString beside = QDir(programFolder).filePath(name);
-    if (QFileInfo::exists(beside) || FolderTakesFiles(programFolder) || configFolder.isEmpty())
-        return {beside, true};
+    const bool installed = QFileInfo::exists(QDir(programFolder).filePath(QLatin1String(InstalledMarker)));
+    // An installed program's folder is nobody's: an administrator could write into it, and
+    // every other user would then find that file and that folder.
+    const bool usersFolder = !installed && FolderTakesFiles(programFolder);
+    const bool besideWins = installed ? fileTakesWrites(beside) : QFileInfo::exists(beside) || usersFolder;
+    if (besideWins || configFolder.isEmpty())
+        return {beside, true, usersFolder};
     const QString folder = QDir(configFolder).filePath(QStringLiteral("Kerrowvantis"));
     QDir().mkpath(folder); // a folder that cannot be made shows at the first write
-    return {QDir(folder).filePath(name), false};
+    return {QDir(folder).filePath(name), false, usersFolder};
 }
 
 const SettingsLocation &SettingsFileLocation()

@@ -2,14 +2,19 @@
 
 #include <QString>
 
-// Where the settings file Kerrowvantis.ini lives: beside the executable when a file is there
-// (portable use) or when the program's folder takes new files (a folder of the user's own, a
-// build folder); otherwise, for an installed program, in the user's configuration folder, which
-// is made when missing.
+// Where the settings file Kerrowvantis.ini lives. A program installed from the package has
+// InstalledMarker in its folder: its settings are each user's, in the user's configuration
+// folder (made when missing), and a file beside the program counts only for a user who may
+// write it. Any other program keeps its settings beside itself when a file is there (portable
+// use) or when its folder takes new files (a folder of the user's own, a build folder), and
+// goes to the configuration folder otherwise. programFolderIsUsers says whether the program's
+// folder is the user's to fill: the reports default to it then.
 struct SettingsLocation {
     QString path;
     bool besideProgram = true;
+    bool programFolderIsUsers = true;
 };
+inline constexpr char InstalledMarker[] = "Kerrowvantis.installed";
 SettingsLocation LocateSettingsFile(const QString &programFolder, const QString &configFolder);
 
 // The location for this run, decided once: the program's folder and the platform's folder for

@@ -44,7 +44,7 @@ SellerValues &Seller()
 
 QString UserFilesFolder()
 {
-    if (SettingsFileLocation().besideProgram)
+    if (SettingsFileLocation().programFolderIsUsers)
         return AppSettings().AppDir;
     QString folder = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                          .filePath(QStringLiteral("Kerrowvantis"));
@@ -61,7 +61,7 @@ QString ReadReportPath()
         return stored;
     const QString folder = UserFilesFolder() + QStringLiteral("报表");
     // In the user's documents the folder is made, so that the folder browser opens in it.
-    if (!SettingsFileLocation().besideProgram)
+    if (!SettingsFileLocation().programFolderIsUsers)
         QDir().mkpath(folder);
     return folder;
 }

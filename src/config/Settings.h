@@ -51,8 +51,8 @@ constexpr int OnlineDeclaration = 2;
 inline constexpr char AuthenPwdKey[] = "kzvw61739025";
 
 // The folder the reports go to unless the operator picks another, with a separator at the end:
-// the program's folder when the settings file is kept beside it, else "Kerrowvantis" in the
-// user's documents (an installed program's folder is not the user's to fill). Made when missing.
+// the program's folder when it is the user's to fill (portable use, a build folder), else
+// "Kerrowvantis" in the user's documents (an installed or read-only program). Made when missing.
 QString UserFilesFolder();
 
 // One accessor per key and direction. Writers raise EIniFileError when the file cannot be

@@ -6,6 +6,8 @@
 
 #include "OdbcHeaders.h"
 
+#include <string>
+
 namespace {
 
 bool isNumericType(SQLSMALLINT type)
@@ -38,6 +40,17 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, QString *state)
         text += QString::fromUtf16(reinterpret_cast<const char16_t *>(message), std::min<SQLSMALLINT>(length, 1023));
     }
     return text;
+}
+
+// Characters of a piece the driver wrote into a buffer of available bytes (the terminating zero
+// not counted): a longer text fills it, and one of unknown length ends at the zero.
+qsizetype pieceUnits(const char16_t *buffer, SQLLEN length, SQLLEN available)
+{
+    const qsizetype room = available / 2;
+    if (length >= 0)
+        return length <= available ? length / 2 : room;
+    const char16_t *zero = std::char_traits<char16_t>::find(buffer, std::size_t(room), u'\0');
+    return zero ? zero - buffer : room;
 }
 
 } // namespace
@@ -156,18 +169,17 @@ void OdbcCursor::readColumn(size_t c)
     }
     if (!SQL_SUCCEEDED(got))
         Fail(m_statement);
-    if (got == SQL_SUCCESS) {
+    constexpr SQLLEN available = bufferBytes - static_cast<SQLLEN>(sizeof(char16_t));
+    if (got == SQL_SUCCESS && length >= 0 && length <= available) {
         // The whole text fits: it is read where the driver wrote it.
         m_text[c] = QStringView(buffer, length / 2);
         return;
     }
-    // Long texts come in pieces.
+    // Long texts come in pieces; a length the driver does not know is taken as a full buffer.
     QString &value = m_values[c];
     value.resize(0); // keeps the room of the previous row
-    constexpr SQLLEN available = bufferBytes - static_cast<SQLLEN>(sizeof(char16_t));
     while (true) {
-        const SQLLEN piece = (length == SQL_NO_TOTAL || length > available) ? available : length;
-        value.append(QStringView(buffer, piece / 2));
+        value.append(QStringView(buffer, pieceUnits(buffer, length, available)));
         if (got != SQL_SUCCESS_WITH_INFO)
             break;
         got = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, bufferBytes, &length);

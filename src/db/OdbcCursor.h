@@ -26,7 +26,8 @@ public:
     // Index of the column of that name (any case), or -1.
     int IndexOf(const QString &name) const;
 
-    // Only these columns are read from here on; the others read as empty. A result much wider
+    // Only these columns are read from here on; the others read as empty, and views of them
+    // taken before end. A result much wider
     // than its use (a "t.*" query) then costs the driver only the cells used.
     void ReadOnly(const std::vector<int> &columns);
 

@@ -39,7 +39,7 @@ const QString Help = QStringLiteral(
     "      the electronic declaration archive (.zip); default folder: the current folder\n\n"
     "The month defaults to the one the windows offer: last month. The data source defaults to\n"
     "[DataBase] DSN of the program's Kerrowvantis.ini: beside the program, or in\n"
-    "~/.config/Kerrowvantis/ for an installed program.\n\n"
+    "${XDG_CONFIG_HOME:-~/.config}/Kerrowvantis/ for an installed program.\n\n"
     "Exit status: 0 written, 1 usage, 2 data source missing or not usable, 3 template missing,\n"
     "4 folder not writable, 5 any other failure (the reason is printed).");
 
