@@ -1,25 +1,13 @@
+#include "StrictQtRuns.h"
 #include "config/GbkRuns.h"
 #include "config/GbkText.h"
 
-#include <QStringDecoder>
 #include <QTest>
 
 namespace {
 
-// A converter as strict as MultiByteToWideChar with MB_ERR_INVALID_CHARS, out of Qt's own: it
-// refuses a run holding anything it cannot decode.
-std::size_t strictQt(const char *run, std::size_t length, char16_t *to, std::size_t room)
-{
-    QStringDecoder decoder("GBK", QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(QByteArrayView(run, qsizetype(length)));
-    if (decoder.hasError() || text.contains(QChar::ReplacementCharacter) || std::size_t(text.size()) > room)
-        return GbkRuns::Refused;
-    std::copy(text.utf16(), text.utf16() + text.size(), to);
-    return std::size_t(text.size());
-}
-
 QString runsDecode(const QByteArray &bytes, std::size_t maxRun,
-                   std::size_t (*convert)(const char *, std::size_t, char16_t *, std::size_t) = strictQt)
+                   std::size_t (*convert)(const char *, std::size_t, char16_t *, std::size_t) = StrictQtRun)
 {
     std::u16string out(std::size_t(bytes.size()), u'\0');
     out.resize(GbkRuns::decode(bytes.constData(), std::size_t(bytes.size()), out.data(), convert, maxRun));
@@ -31,7 +19,7 @@ std::size_t lacksAh(const char *run, std::size_t length, char16_t *to, std::size
 {
     if (QByteArrayView(run, qsizetype(length)).contains(QByteArrayView("\xB0\xA1", 2)))
         return GbkRuns::Refused;
-    return strictQt(run, length, to, room);
+    return StrictQtRun(run, length, to, room);
 }
 
 // No code page 936 at all: every call refused.

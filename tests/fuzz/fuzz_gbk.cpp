@@ -4,27 +4,11 @@
 
 #include "FuzzSupport.h"
 
+#include "../support/StrictQtRuns.h"
 #include "config/GbkRuns.h"
 #include "config/GbkText.h"
 
-#include <QStringDecoder>
-
 #include <string>
-
-namespace {
-
-// As strict as MultiByteToWideChar with MB_ERR_INVALID_CHARS, out of Qt's converter.
-std::size_t strictQt(const char *run, std::size_t length, char16_t *to, std::size_t room)
-{
-    QStringDecoder decoder("GBK", QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(QByteArrayView(run, qsizetype(length)));
-    if (decoder.hasError() || text.contains(QChar::ReplacementCharacter) || std::size_t(text.size()) > room)
-        return GbkRuns::Refused;
-    std::copy(text.utf16(), text.utf16() + text.size(), to);
-    return std::size_t(text.size());
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -32,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString text = Gbk::decode(bytes);
     for (const std::size_t maxRun : {std::size_t(7), std::size_t(1) << 20}) {
         std::u16string runs(size, u'\0');
-        runs.resize(GbkRuns::decode(bytes.constData(), size, runs.data(), strictQt, maxRun));
+        runs.resize(GbkRuns::decode(bytes.constData(), size, runs.data(), StrictQtRun, maxRun));
         FUZZ_CHECK(QString::fromStdU16String(runs) == text);
     }
     const QByteArray encoded = Gbk::encode(text);
