@@ -75,6 +75,9 @@ private slots:
         captions.sort();
         buttons.sort();
         QCOMPARE(captions, buttons);
+        // Wide enough for the title bar to show its title beside its buttons, even for a short text.
+        const auto shortBox = WidgetMessageBoxes::create(MessageKind(kind), QStringLiteral("上传成功"));
+        QVERIFY(shortBox->sizeHint().width() >= shortBox->fontMetrics().horizontalAdvance(title) + 160);
     }
 
     void askYesNo_data()

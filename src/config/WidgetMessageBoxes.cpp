@@ -1,6 +1,7 @@
 #include "WidgetMessageBoxes.h"
 
 #include <QAbstractButton>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -21,6 +22,9 @@ QMessageBox::Icon iconOf(MessageKind kind)
     return QMessageBox::NoIcon;
 }
 
+// Pixels of a title bar that are not its title: the window menu, minimise, maximise and close.
+constexpr int TitleBarRoom = 160;
+
 } // namespace
 
 std::unique_ptr<QMessageBox> WidgetMessageBoxes::create(MessageKind kind, const QString &text)
@@ -38,6 +42,13 @@ std::unique_ptr<QMessageBox> WidgetMessageBoxes::create(MessageKind kind, const 
         box->setEscapeButton(no);
     } else {
         box->addButton(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    }
+    // A box as wide as its title and the title bar's buttons, as Windows sizes one: fitted to a
+    // short text ("上传成功") the window manager showed "..." for "Information".
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout())) {
+        const int width = box->fontMetrics().horizontalAdvance(box->windowTitle()) + TitleBarRoom;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     }
     return box;
 }
