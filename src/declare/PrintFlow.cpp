@@ -42,23 +42,17 @@ bool PrintFlow::ChooseDeclarationPrinter()
 
 bool PrintFlow::PrintCurrentRecord()
 {
-    return PrintForm(m_record.Values(), PrintRecord::FieldNames());
+    return PrintForm(m_record.Values());
 }
 
-bool PrintFlow::PrintForm(const QStringList &values, const QStringList &names)
+bool PrintFlow::PrintForm(const QStringList &values)
 {
-    const PrintOutcome outcome = PrintDeclaration(values, names, m_printers, m_barcode.get());
-    switch (outcome.status) {
-    case PrintOutcome::Printed:
+    // The form pairs each value with the record's field of its place; a shorter record (the
+    // manual entry's 24) fills the first fields only.
+    const PrintOutcome outcome = PrintDeclaration(values, PrintRecord::FieldNames(), m_printers, m_barcode.get());
+    if (outcome.status == PrintOutcome::Printed)
         return true;
-    case PrintOutcome::TemplateNotLoaded:
-        ShowWarning(QStringLiteral("打印车辆基本信息表失败，请重新打印！"));
-        return false;
-    case PrintOutcome::NoBarcode:
-    case PrintOutcome::BarcodeUnreadable:
-        ShowWarning(BarcodeRefusalText(outcome));
-        return false;
-    }
+    ShowWarning(PrintFailureText(outcome));
     return false;
 }
 

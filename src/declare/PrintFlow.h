@@ -33,7 +33,7 @@ public:
     bool ChooseDeclarationPrinter();
     // Prints one declaration form on the chosen printer, warning when it could not; true when
     // the form was printed. The manual invoice entry prints its record through this.
-    bool PrintForm(const QStringList &values, const QStringList &names);
+    bool PrintForm(const QStringList &values);
 
     const PrintRecord &CurrentRecord() const { return m_record; }
 

@@ -71,7 +71,7 @@ void TfrmMKNormalInv::btnPrtClick()
 {
     if (!m_frame->CheckInput() || !m_frame->IssueInvoice(m_prompt, m_flow))
         return;
-    if (!m_flow.PrintForm(m_frame->Record(), ManualInvoiceFieldNames()))
+    if (!m_flow.PrintForm(m_frame->Record()))
         return; // the flow said why; the entries stay as typed
     if (AskYesNo(QStringLiteral("开票成功，是否继续开票？？？")))
         m_frame->ClearInput();

@@ -10,7 +10,6 @@
 namespace {
 
 const QString TaxFree = QStringLiteral("免税");
-constexpr int RecordEntries = 24;
 
 // "12.5" as 125 over 10, for a rate without binary rounding; false when it is no plain decimal,
 // or has more than three whole digits or four decimals.
@@ -164,14 +163,8 @@ QStringList ManualInvoiceRecord(const ManualInvoiceFields &f, const BuyerDetails
         f.chassisNumber, f.model, f.invoiceDate.toString(QStringLiteral("yyyy-MM-dd")), f.invoiceNumber,
         f.invoiceCode, f.total, buyer.displacement, f.rate, f.tonnage, f.seats, f.sellerTaxNo, f.taxOffice,
         f.sellerAddress, f.sellerTelephone, f.sellerBank, f.sellerAccount};
-    static_assert(RecordEntries == 24);
     QStringList trimmed;
     for (const QString &entry : entries)
         trimmed << entry.trimmed();
     return trimmed;
-}
-
-QStringList ManualInvoiceFieldNames()
-{
-    return PrintRecord::FieldNames().mid(0, RecordEntries);
 }

@@ -53,6 +53,5 @@ struct ManualCheckFailure {
 std::optional<ManualCheckFailure> CheckManualInvoice(const ManualInvoiceFields &fields);
 
 // The 24 entries of the declaration form (the print record's first 24), each trimmed, with the
-// buyer's details from the details dialog; and their field names.
+// buyer's details from the details dialog.
 QStringList ManualInvoiceRecord(const ManualInvoiceFields &fields, const BuyerDetails &buyer);
-QStringList ManualInvoiceFieldNames();

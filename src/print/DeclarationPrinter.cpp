@@ -142,11 +142,19 @@ QImage DeclarationBarcode(const QStringList &values, int dpiX, int dpiY, const T
     return image;
 }
 
-QString BarcodeRefusalText(const PrintOutcome &outcome)
+QString PrintFailureText(const PrintOutcome &outcome)
 {
-    return (outcome.status == PrintOutcome::BarcodeUnreadable ? QStringLiteral("条码校验失败，申报表未打印：")
-                                                               : QStringLiteral("条码生成失败，申报表未打印："))
-        + outcome.why;
+    switch (outcome.status) {
+    case PrintOutcome::Printed:
+        break;
+    case PrintOutcome::TemplateNotLoaded:
+        return QStringLiteral("打印车辆基本信息表失败，请重新打印！");
+    case PrintOutcome::NoBarcode:
+        return QStringLiteral("条码生成失败，申报表未打印：") + outcome.why;
+    case PrintOutcome::BarcodeUnreadable:
+        return QStringLiteral("条码校验失败，申报表未打印：") + outcome.why;
+    }
+    return {};
 }
 
 std::optional<PageRequest> DeclarationPage()

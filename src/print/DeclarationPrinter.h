@@ -35,8 +35,8 @@ PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &name
 QImage DeclarationBarcode(const QStringList &values, int dpiX, int dpiY, const TPDF417BarCode *barcode,
                           PrintOutcome *outcome);
 
-// What the operator is told of a barcode that cannot be printed (NoBarcode, BarcodeUnreadable).
-QString BarcodeRefusalText(const PrintOutcome &outcome);
+// What the operator is told of a form that was not printed; empty for one that was.
+QString PrintFailureText(const PrintOutcome &outcome);
 
 // The paper of the seller's form, from the template; nothing when the template cannot be loaded.
 std::optional<PageRequest> DeclarationPage();

@@ -74,14 +74,14 @@ void DialogFormPreview::Show(const QStringList &values, const QStringList &names
     // The template's paper before the preview lays out its pages.
     const std::optional<PageRequest> page = DeclarationPage();
     if (!page) {
-        ShowWarning(QStringLiteral("打印车辆基本信息表失败，请重新打印！"));
+        ShowWarning(PrintFailureText({PrintOutcome::TemplateNotLoaded, {}}));
         return;
     }
     ApplyPageRequest(printer, *page);
     // A barcode that would be refused is said before the preview, not as a blank page.
     PrintOutcome outcome;
     if (DeclarationBarcode(values, printer.logicalDpiX(), printer.logicalDpiY(), m_barcode.get(), &outcome).isNull()) {
-        ShowWarning(BarcodeRefusalText(outcome));
+        ShowWarning(PrintFailureText(outcome));
         return;
     }
     QPrintPreviewDialog dialog(&printer);
