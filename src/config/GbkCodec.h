@@ -9,6 +9,7 @@
 // and a lead byte at the very end is cut off before decoding.
 
 #include <cstddef>
+#include <memory>
 
 namespace GbkCodec {
 
@@ -29,7 +30,7 @@ public:
 
 private:
     struct State;
-    State *m_state = nullptr;
+    std::unique_ptr<State> m_state;
 };
 
 class Decoder final
@@ -48,7 +49,7 @@ public:
 
 private:
     struct State;
-    State *m_state = nullptr;
+    std::unique_ptr<State> m_state;
 };
 
 } // namespace GbkCodec

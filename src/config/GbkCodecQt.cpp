@@ -16,14 +16,11 @@ struct Encoder::State {
 };
 
 Encoder::Encoder()
-    : m_state(new State)
+    : m_state(std::make_unique<State>())
 {
 }
 
-Encoder::~Encoder()
-{
-    delete m_state;
-}
+Encoder::~Encoder() = default;
 
 std::size_t Encoder::requiredSpace(std::size_t length) const
 {
@@ -43,14 +40,11 @@ struct Decoder::State {
 };
 
 Decoder::Decoder()
-    : m_state(new State)
+    : m_state(std::make_unique<State>())
 {
 }
 
-Decoder::~Decoder()
-{
-    delete m_state;
-}
+Decoder::~Decoder() = default;
 
 std::size_t Decoder::requiredSpace(std::size_t length) const
 {

@@ -21,6 +21,10 @@ constexpr std::size_t MaxPiece = std::size_t(1) << 20;
 
 } // namespace
 
+// Nothing to keep between calls: the system converter has no state.
+struct Encoder::State {
+};
+
 Encoder::Encoder() = default;
 Encoder::~Encoder() = default;
 
@@ -47,6 +51,9 @@ std::size_t Encoder::encode(const char16_t *text, std::size_t length, char *out)
     }
     return written;
 }
+
+struct Decoder::State {
+};
 
 Decoder::Decoder() = default;
 Decoder::~Decoder() = default;

@@ -1,6 +1,7 @@
 #include "GbkText.h"
 
 #include "GbkCodec.h"
+#include "GbkRuns.h"
 
 #include <QStringList>
 
@@ -12,8 +13,7 @@ namespace {
 
 bool opensPair(char c)
 {
-    const auto b = static_cast<unsigned char>(c);
-    return b >= 0x81 && b <= 0xFE;
+    return GbkRuns::isLead(static_cast<unsigned char>(c));
 }
 
 // True when the byte at index begins a character, walking from the start; a lead byte at the
@@ -67,7 +67,7 @@ QString cleaned(QStringView text)
 }
 
 // Appends the GBK bytes of text, cleaned already.
-void encodeInto(GbkCodec::Encoder &encoder, QByteArray &out, QStringView text)
+void encodeCleanInto(GbkCodec::Encoder &encoder, QByteArray &out, QStringView text)
 {
     const qsizetype at = out.size();
     const auto length = static_cast<std::size_t>(text.size());
@@ -89,16 +89,22 @@ QString unitsOf(const QString &text)
     return units.isEmpty() ? QStringLiteral("（无）") : units.join(QLatin1Char(' '));
 }
 
+// Appends the GBK bytes of text, cleaning it first when any unit from checkFrom on needs it.
+void encodeInto(GbkCodec::Encoder &encoder, QByteArray &out, QStringView text, qsizetype checkFrom = 0)
+{
+    if (needsCleaning(text.sliced(checkFrom)))
+        encodeCleanInto(encoder, out, cleaned(text));
+    else
+        encodeCleanInto(encoder, out, text);
+}
+
 } // namespace
 
 QByteArray encode(const QString &text)
 {
     QByteArray out;
     GbkCodec::Encoder encoder;
-    if (needsCleaning(text))
-        encodeInto(encoder, out, cleaned(text));
-    else
-        encodeInto(encoder, out, text);
+    encodeInto(encoder, out, text);
     return out;
 }
 
@@ -106,13 +112,6 @@ bool holds(const QString &text)
 {
     return decode(encode(text)) == text;
 }
-
-Writer::Writer()
-    : m_encoder(std::make_unique<GbkCodec::Encoder>())
-{
-}
-
-Writer::~Writer() = default;
 
 void Writer::append(QByteArray &out, QStringView text)
 {
@@ -127,10 +126,7 @@ void Writer::append(QByteArray &out, QStringView text)
         std::copy(units, units + length, out.data() + at);
         return;
     }
-    if (needsCleaning(text.sliced(ascii)))
-        encodeInto(*m_encoder, out, cleaned(text));
-    else
-        encodeInto(*m_encoder, out, text);
+    encodeInto(m_encoder, out, text, ascii);
 }
 
 QString decode(const QByteArray &bytes)

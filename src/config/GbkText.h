@@ -4,11 +4,7 @@
 #include <QString>
 #include <QStringView>
 
-#include <memory>
-
-namespace GbkCodec {
-class Encoder;
-}
+#include "GbkCodec.h"
 
 // The program's one code page. Text is QString inside and GBK bytes wherever bytes matter.
 // The converter is Qt's "GBK" (ICU) on Linux and the system's code page 936 on Windows.
@@ -47,12 +43,10 @@ QString CheckConversions(EncodeFunction encodeText, DecodeFunction decodeBytes);
 class Writer final
 {
 public:
-    Writer();
-    ~Writer();
     void append(QByteArray &out, QStringView text);
 
 private:
-    std::unique_ptr<GbkCodec::Encoder> m_encoder;
+    GbkCodec::Encoder m_encoder;
 };
 
 } // namespace Gbk
