@@ -3,6 +3,7 @@
 #include "MyIdHttp.h"
 #include "config/GbkText.h"
 #include "config/MessageBoxes.h"
+#include "config/TimeText.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -22,7 +23,9 @@ const QString Schema = QStringLiteral(
     "create table if not exists exchanges (id integer primary key, time text not null, kind text, invoice_code text, "
     "invoice_number text, host text, action text, fields text, http_status integer, transport_error text, "
     "result_value text, result_message text, elapsed_ms integer)");
-const QString TimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+// The entry's columns in the order the insert binds and the select reads them.
+const QString Columns = QStringLiteral("time, kind, invoice_code, invoice_number, host, action, fields, http_status, "
+                                       "transport_error, result_value, result_message, elapsed_ms");
 
 std::atomic<int> connections{0};
 
@@ -77,7 +80,7 @@ JournalEntry JournalEntryOf(const QString &kind, const QString &invoiceCode, con
 
 QString JournalEntryText(const JournalEntry &e)
 {
-    QStringList lines{QStringLiteral("时间: ") + e.time.toString(TimeFormat),
+    QStringList lines{QStringLiteral("时间: ") + TimeText::dateTime(e.time),
                       QStringLiteral("类型: ") + e.kind,
                       QStringLiteral("发票代码: ") + e.invoiceCode,
                       QStringLiteral("发票号码: ") + e.invoiceNumber,
@@ -141,11 +144,9 @@ bool UploadJournal::Append(const JournalEntry &e)
     if (!m_open)
         return false;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("insert into exchanges (time, kind, invoice_code, invoice_number, host, action, fields, "
-                                 "http_status, transport_error, result_value, result_message, elapsed_ms) "
-                                 "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    query.prepare(QStringLiteral("insert into exchanges (%1) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(Columns));
     for (const QVariant &value :
-         {QVariant(e.time.toString(TimeFormat)), QVariant(e.kind), QVariant(e.invoiceCode), QVariant(e.invoiceNumber),
+         {QVariant(TimeText::dateTime(e.time)), QVariant(e.kind), QVariant(e.invoiceCode), QVariant(e.invoiceNumber),
           QVariant(e.host), QVariant(e.action), QVariant(e.fields.join(QLatin1Char('\n'))), QVariant(e.httpStatus),
           QVariant(e.transportError), QVariant(e.resultValue), QVariant(e.resultMessage), QVariant(e.elapsedMs)})
         query.addBindValue(value);
@@ -160,11 +161,11 @@ QList<JournalEntry> UploadJournal::Entries(const QDate &from, const QDate &to, c
     if (!m_open)
         return entries;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("select time, kind, invoice_code, invoice_number, host, action, fields, http_status, "
-                                 "transport_error, result_value, result_message, elapsed_ms from exchanges "
-                                 "where time >= ? and time < ? and instr(coalesce(invoice_number, ''), ?) > 0 order by time desc, id desc"));
-    query.addBindValue(from.toString(QStringLiteral("yyyy-MM-dd")));
-    query.addBindValue(to.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
+    query.prepare(QStringLiteral("select %1 from exchanges where time >= ? and time < ? "
+                                 "and instr(coalesce(invoice_number, ''), ?) > 0 order by time desc, id desc")
+                      .arg(Columns));
+    query.addBindValue(TimeText::date(from));
+    query.addBindValue(TimeText::date(to.addDays(1)));
     query.addBindValue(numberPart.isNull() ? QStringLiteral("") : numberPart); // a null string binds as NULL
     if (!query.exec()) {
         m_error = query.lastError().text();
@@ -172,7 +173,7 @@ QList<JournalEntry> UploadJournal::Entries(const QDate &from, const QDate &to, c
     }
     while (query.next()) {
         JournalEntry e;
-        e.time = QDateTime::fromString(query.value(0).toString(), TimeFormat);
+        e.time = TimeText::parseDateTime(query.value(0).toString());
         e.kind = query.value(1).toString();
         e.invoiceCode = query.value(2).toString();
         e.invoiceNumber = query.value(3).toString();
@@ -195,7 +196,7 @@ int UploadJournal::PruneBefore(const QDateTime &before)
         return -1;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral("delete from exchanges where time < ?"));
-    query.addBindValue(before.toString(TimeFormat));
+    query.addBindValue(TimeText::dateTime(before));
     if (!query.exec()) {
         fail(QStringLiteral("整理上传日志"), query.lastError().text());
         return -1;
