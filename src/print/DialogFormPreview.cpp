@@ -9,25 +9,6 @@
 
 namespace {
 
-// One page on a printer that belongs to someone else: the preview's.
-class BorrowedPrinterJob final : public PrintJob
-{
-public:
-    BorrowedPrinterJob(QPrinter &printer, const PageRequest &page)
-        : m_printer(printer)
-    {
-        ApplyPageRequest(m_printer, page);
-    }
-    QPaintDevice &Device() override { return m_printer; }
-    int DpiX() const override { return m_printer.logicalDpiX(); }
-    int DpiY() const override { return m_printer.logicalDpiY(); }
-    int PhysicalTopOffset() const override { return QPrinterTopOffset(m_printer); }
-    QSize PrintableSize() const override { return m_printer.pageRect(QPrinter::DevicePixel).size().toSize(); }
-
-private:
-    QPrinter &m_printer;
-};
-
 // The printers' names as they stand, every job on the one printer given.
 class PrintersOn final : public Printers
 {
@@ -42,7 +23,7 @@ public:
     void SetCurrent(const QString &) override {}
     std::unique_ptr<PrintJob> Begin(const PageRequest &page) override
     {
-        return std::make_unique<BorrowedPrinterJob>(m_printer, page);
+        return std::make_unique<QPrinterJob>(m_printer, page);
     }
 
 private:

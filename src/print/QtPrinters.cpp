@@ -18,21 +18,23 @@ void ApplyPageRequest(QPrinter &printer, const PageRequest &page)
     printer.setDocName(QStringLiteral("车辆基本信息表"));
 }
 
-int QPrinterTopOffset(const QPrinter &printer)
-{
-    return qRound(printer.pageRect(QPrinter::DevicePixel).top() - printer.paperRect(QPrinter::DevicePixel).top());
-}
-
 QPrinterJob::QPrinterJob(const PageRequest &page, const std::function<void(QPrinter &)> &prepare)
-    : m_printer(QPrinter::HighResolution)
+    : m_own(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    , m_printer(*m_own)
 {
     prepare(m_printer);
     ApplyPageRequest(m_printer, page);
 }
 
+QPrinterJob::QPrinterJob(QPrinter &printer, const PageRequest &page)
+    : m_printer(printer)
+{
+    ApplyPageRequest(m_printer, page);
+}
+
 int QPrinterJob::PhysicalTopOffset() const
 {
-    return QPrinterTopOffset(m_printer);
+    return qRound(m_printer.pageRect(QPrinter::DevicePixel).top() - m_printer.paperRect(QPrinter::DevicePixel).top());
 }
 
 QSize QPrinterJob::PrintableSize() const

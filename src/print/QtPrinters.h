@@ -8,16 +8,14 @@
 
 // The paper and orientation a form asks for, on the printer.
 void ApplyPageRequest(QPrinter &printer, const PageRequest &page);
-// Distance in device pixels from the paper's top edge to the printable area's.
-int QPrinterTopOffset(const QPrinter &printer);
-
 // One page on a QPrinter. prepare chooses the printer (or the file) before the paper is set,
 // since choosing a printer resets the page layout to its own; it raises AppError when the printer
-// cannot be used.
+// cannot be used. The second form prints on a printer that belongs to someone else (a preview's).
 class QPrinterJob final : public PrintJob
 {
 public:
     QPrinterJob(const PageRequest &page, const std::function<void(QPrinter &)> &prepare);
+    QPrinterJob(QPrinter &printer, const PageRequest &page);
 
     QPaintDevice &Device() override { return m_printer; }
     int DpiX() const override { return m_printer.logicalDpiX(); }
@@ -26,7 +24,8 @@ public:
     QSize PrintableSize() const override;
 
 private:
-    QPrinter m_printer;
+    std::unique_ptr<QPrinter> m_own;
+    QPrinter &m_printer;
 };
 
 // The desktop's printers through Qt's print support.
