@@ -79,8 +79,7 @@ TframeInput::TframeInput(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("frameInput1"));
-    setFixedSize(737, 431);
-    new InvoicePicture(this);
+    setFixedSize((new InvoicePicture(this))->size()); // the frame is the picture's size
 
     m_edtFPDM = place(new TEditEx(this), "edtFPDM");
     m_edtFPDM->setMaxLength(18);
@@ -109,7 +108,6 @@ TframeInput::TframeInput(QWidget *parent)
     m_edtJSHJ = place(lineEdit(this, 13), "edtJSHJ", QStringLiteral("价税合计小写"));
     m_edtJSHJ->setText(QStringLiteral("0.00"));
     m_stJSHJDX = place(staticText(this), "stJSHJDX");
-    m_stJSHJDX->setText(QStringLiteral("RMB零圆整"));
     m_cbxSL = place(comboBox(this, {QStringLiteral("17%"), QStringLiteral("13%"), QStringLiteral("免税")}), "cbxSL",
               QStringLiteral("请选择税率"));
     m_stBHSJ = place(staticText(this), "stBHSJ");
@@ -129,7 +127,6 @@ TframeInput::TframeInput(QWidget *parent)
     connect(m_edtFPHM, &QLineEdit::textChanged, m_stJDHM, &QLabel::setText); // edtFPHMChange
     connect(m_edtJSHJ, &QLineEdit::textChanged, this, &TframeInput::edtJSHJChange);
     connect(m_edtJSHJ, &QLineEdit::editingFinished, this, &TframeInput::edtJSHJExit);
-    m_cbxSL->setCurrentIndex(0);
 
     m_enterOrder = {m_edtGHDW, m_edtGHDWID, m_cmbCLLX, m_cmbCPXH, m_edtCD, m_edtHGZHM, m_edtJKZMHM,
                     m_edtSJDHM, m_edtFDJH, m_edtCJHM, m_edtJSHJ, m_cbxSL, m_edtDW, m_edtXCRS};
@@ -225,7 +222,6 @@ void TframeInput::ClearInput()
         edit->clear();
     m_edtGHDW->setCurrentText(QString());
     m_edtJSHJ->setText(QStringLiteral("0.00"));
-    m_record.clear();
 }
 
 ManualInvoiceFields TframeInput::Fields() const
@@ -297,23 +293,19 @@ bool TframeInput::CheckInput()
     return false;
 }
 
-bool TframeInput::IssueInvoice(DetailsPrompt &prompt, PrintFlow &flow)
+std::optional<QStringList> TframeInput::IssueInvoice(DetailsPrompt &prompt, PrintFlow &flow)
 {
-    DetailsRequest request;
-    // Stored under the typed invoice, so that a later export or reprint finds them.
-    request.invoiceCode = m_edtFPDM->text().trimmed();
-    request.invoiceNumber = m_edtFPHM->text().trimmed();
-    request.details.address = m_remembered.address;
-    request.details.telephone = m_remembered.telephone;
-    request.details.postcode = m_remembered.postcode;
-    request.details.displacement = m_remembered.displacement;
+    // Stored under the typed invoice, so that a later export or reprint finds them. The dialog
+    // keeps its own default document name.
+    DetailsRequest request{m_edtFPDM->text().trimmed(), m_edtFPHM->text().trimmed(), m_remembered};
+    request.details.documentType.clear();
     const std::optional<BuyerDetails> answer = prompt.Ask(request);
     if (!answer)
-        return false;
+        return std::nullopt;
     m_remembered = {answer->documentType.trimmed(), answer->telephone.trimmed(), answer->postcode.trimmed(),
                     answer->address.trimmed(), answer->displacement.trimmed()};
     if (!flow.ChooseDeclarationPrinter())
-        return false; // no printer (said so) or the choice cancelled
+        return std::nullopt; // no printer (said so) or the choice cancelled
     if (m_pauseMs > 0) {
         // The window stays responsive meanwhile.
         QEventLoop loop;
@@ -321,6 +313,5 @@ bool TframeInput::IssueInvoice(DetailsPrompt &prompt, PrintFlow &flow)
         loop.exec();
     }
     ShowInfo(QStringLiteral("请将A4纸张装在打印机上，\n单击确定进行打印车辆基本信息表！！！"));
-    m_record = ManualInvoiceRecord(Fields(), m_remembered);
-    return true;
+    return ManualInvoiceRecord(Fields(), m_remembered);
 }

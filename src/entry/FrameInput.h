@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class DetailsPrompt;
 class PrintFlow;
@@ -33,11 +34,10 @@ public:
     bool CheckInput();
     void UpdateAmounts();
     // The details dialog (the details are stored under the typed invoice), the printer checks
-    // and the A4 message; then the record to print. False when any of them stopped it.
-    bool IssueInvoice(DetailsPrompt &prompt, PrintFlow &flow);
+    // and the A4 message; then the record to print. Nothing when any of them stopped it.
+    std::optional<QStringList> IssueInvoice(DetailsPrompt &prompt, PrintFlow &flow);
 
     ManualInvoiceFields Fields() const;
-    const QStringList &Record() const { return m_record; }
     const BuyerDetails &RememberedDetails() const { return m_remembered; }
     // How long IssueInvoice waits before the A4 message, in milliseconds (one second).
     void SetPause(int milliseconds) { m_pauseMs = milliseconds; }
@@ -91,7 +91,6 @@ private:
 
     std::vector<QWidget *> m_enterOrder;
     BuyerDetails m_remembered;
-    QStringList m_record;
     int m_pauseMs = 1000;
     bool m_checkingRate = false;
 };

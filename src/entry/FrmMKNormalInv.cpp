@@ -10,8 +10,7 @@
 
 namespace {
 
-constexpr int PanelWidth = 737;
-constexpr int PanelHeight = 472;
+constexpr int ButtonsHeight = 41; // below the invoice
 
 } // namespace
 
@@ -26,12 +25,12 @@ TfrmMKNormalInv::TfrmMKNormalInv(PrintFlow &flow, DetailsPrompt &prompt, QWidget
 
     m_panel = new QWidget(this);
     m_panel->setObjectName(QStringLiteral("Panel1"));
-    m_panel->setFixedSize(PanelWidth, PanelHeight);
     m_frame = new TframeInput(m_panel);
     m_frame->move(0, 0);
+    m_panel->setFixedSize(m_frame->width(), m_frame->height() + ButtonsHeight);
 
     auto *buttons = new QWidget(m_panel);
-    buttons->setGeometry(0, 431, PanelWidth, PanelHeight - 431);
+    buttons->setGeometry(0, m_frame->height(), m_frame->width(), ButtonsHeight);
     auto *row = new QHBoxLayout(buttons);
     row->setContentsMargins(8, 4, 8, 4);
     row->addStretch();
@@ -50,8 +49,8 @@ TfrmMKNormalInv::TfrmMKNormalInv(PrintFlow &flow, DetailsPrompt &prompt, QWidget
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_frame, &TframeInput::PrintRequested, print, &QPushButton::click); // frameInput1edtXCRSKeyDown
 
-    setMinimumSize(PanelWidth, PanelHeight);
-    resize(PanelWidth, PanelHeight);
+    setMinimumSize(m_panel->size());
+    resize(m_panel->size());
 }
 
 void TfrmMKNormalInv::showEvent(QShowEvent *event)
@@ -63,15 +62,18 @@ void TfrmMKNormalInv::showEvent(QShowEvent *event)
 void TfrmMKNormalInv::resizeEvent(QResizeEvent *event)
 {
     // FormResize: the panel stays in the middle.
-    m_panel->move((event->size().width() - PanelWidth) / 2, (event->size().height() - PanelHeight) / 2);
+    m_panel->move((event->size().width() - m_panel->width()) / 2, (event->size().height() - m_panel->height()) / 2);
     QDialog::resizeEvent(event);
 }
 
 void TfrmMKNormalInv::btnPrtClick()
 {
-    if (!m_frame->CheckInput() || !m_frame->IssueInvoice(m_prompt, m_flow))
+    if (!m_frame->CheckInput())
         return;
-    if (!m_flow.PrintForm(m_frame->Record()))
+    const std::optional<QStringList> record = m_frame->IssueInvoice(m_prompt, m_flow);
+    if (!record)
+        return;
+    if (!m_flow.PrintForm(*record))
         return; // the flow said why; the entries stay as typed
     if (AskYesNo(QStringLiteral("开票成功，是否继续开票？？？")))
         m_frame->ClearInput();

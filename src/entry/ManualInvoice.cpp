@@ -51,11 +51,6 @@ qint64 scaledRounded(qint64 t, qint64 q, qint64 d)
     return negative ? -result : result;
 }
 
-bool pointKeyAccepted(const QString &text, QChar key)
-{
-    return key != u'.' || !text.contains(u'.');
-}
-
 } // namespace
 
 InvoiceAmounts ComputeAmounts(const QString &total, const QString &rate)
@@ -75,21 +70,17 @@ InvoiceAmounts ComputeAmounts(const QString &total, const QString &rate)
     const QString cents = CentsText(total.trimmed());
     const qint64 totalCents = cents.isEmpty() ? 0 : AmountCents(cents);
     InvoiceAmounts amounts;
-    if (cents.isEmpty()) {
-        amounts.priceWithoutTax = amounts.vat = QStringLiteral("0.00");
-    } else {
-        // total / (1 + p/q) = total·q / (q + p), to the nearest cent.
-        const qint64 price = scaledRounded(totalCents, q, q + p);
-        amounts.priceWithoutTax = CentsAmountText(price);
-        amounts.vat = CentsAmountText(totalCents - price);
-    }
+    // total / (1 + p/q) = total·q / (q + p), to the nearest cent.
+    const qint64 price = scaledRounded(totalCents, q, q + p);
+    amounts.priceWithoutTax = CentsAmountText(price);
+    amounts.vat = CentsAmountText(totalCents - price);
     amounts.capitals = AmountToCapitals(static_cast<long double>(totalCents) / 100.0L);
     return amounts;
 }
 
 bool AmountKeyAccepted(const QString &text, QChar key)
 {
-    return key == u'\b' || (key >= u'0' && key <= u'9') || (key == u'.' && pointKeyAccepted(text, key));
+    return key == u'\b' || (key >= u'0' && key <= u'9') || (key == u'.' && !text.contains(u'.'));
 }
 
 bool RateKeyAccepted(const QString &text, QChar key)
