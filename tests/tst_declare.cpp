@@ -15,6 +15,7 @@
 #include "config/ErrorDisplay.h"
 #include "config/GbkText.h"
 #include "config/Settings.h"
+#include "config/SettingsNotice.h"
 #include "db/BuyerDetails.h"
 #include "db/demo/InvoicingSchema.h"
 #include "declare/Bookmark.h"
@@ -107,7 +108,7 @@ public:
 
     void show(MessageKind kind, const QString &text) override
     {
-        shown.append({kind, text, ReadBookmark(systemClock()).invoiceNumber});
+        shown.append({kind, text, ReadBookmark().value_or(IssueBookmark()).invoiceNumber});
     }
     bool askYesNo(const QString &) override { return false; }
 
@@ -138,11 +139,12 @@ struct Flows {
         prompt.connection = &database.connection();
         Seller().SellerTaxNo = TaxNo;
         Seller().TaxAuthCode = QStringLiteral("13205810000");
-        ResetBookmark(clock);
+        automatic.Reset();
     }
 
-    DeclarationSeams seams() { return {database.connection(), list, prompt, clock}; }
-    IssueBookmark bookmark() const { return ReadBookmark(clock); }
+    DeclarationSeams seams() { return {database.connection(), list, prompt, clock, automatic}; }
+    // The bookmark as the settings file holds it.
+    IssueBookmark bookmark() const { return ReadBookmark().value_or(IssueBookmark()); }
     void insert(const DemoInvoice &invoice) { InsertInvoice(database.connection(), invoice); }
 
     QString mark(const QString &number) { return UploadMark(database.connection(), number); }
@@ -150,6 +152,8 @@ struct Flows {
     TempSettings settings;
     TestDatabase database;
     FixedClock clock{QDateTime(Day, QTime(10, 15))};
+    UnsavedSettingsNotice notice;
+    AutomaticBookmark automatic{clock, notice};
     ListedInvoices list;
     ScriptedPrompt prompt;
     BoxesWithBookmark boxes;

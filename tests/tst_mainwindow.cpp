@@ -618,7 +618,7 @@ private slots:
                 JournalEntry entry;
                 entry.time = time;
                 entry.invoiceNumber = time.toString(QStringLiteral("yyyyMMdd"));
-                QVERIFY(journal.Append(entry));
+                QVERIFY(journal.Append(entry) > 0);
             }
         }
         Fixture f;

@@ -12,6 +12,8 @@
 #include "config/Settings.h"
 #include "db/BuyerDetails.h"
 #include "db/JdcConnection.h"
+#include "config/SettingsNotice.h"
+#include "declare/Bookmark.h"
 #include "declare/DeclarationSeams.h"
 #include "declare/PrintFlow.h"
 #include "declare/PrinterChoice.h"
@@ -287,7 +289,9 @@ private slots:
         ImagePrinters printers(600, 0);
         FirstPrinter choice;
         std::unique_ptr<TPDF417BarCode> barcode = std::make_unique<TPDF417BarCode>(Dll);
-        PrintFlow flow({db.connection(), list, prompt, clock}, printers, choice, barcode);
+        UnsavedSettingsNotice notice;
+        AutomaticBookmark bookmark(clock, notice);
+        PrintFlow flow({db.connection(), list, prompt, clock, bookmark}, printers, choice, barcode);
 
         TfrmMKNormalInv window(flow, prompt);
         window.show();

@@ -94,12 +94,12 @@ private slots:
                 e.httpStatus = 200;
                 e.resultValue = QStringLiteral("0");
                 e.resultMessage = QStringLiteral("上传成功");
-                QVERIFY(journal.Append(e));
+                QVERIFY(journal.Append(e) > 0);
             }
             JournalEntry old;
             old.time = day.addDays(-40);
             old.invoiceNumber = QStringLiteral("00000009");
-            QVERIFY(journal.Append(old));
+            QVERIFY(journal.Append(old) > 0);
         }
         FixedClock clock(day);
         TfrmUploadJournal window(clock);

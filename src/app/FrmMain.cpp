@@ -8,6 +8,7 @@
 #include "config/MessageBoxes.h"
 #include "config/ModalDialogs.h"
 #include "config/Settings.h"
+#include "config/SettingsNotice.h"
 #include "config/TimeText.h"
 #include "db/BuyerDetails.h"
 #include "db/InvoiceGridModel.h"
@@ -102,6 +103,8 @@ QPushButton *makeButton(const QString &name, const QString &caption, QWidget *pa
 TFrmMain::TFrmMain(const MainWindowOptions &options)
     : m_clock(options.clock ? options.clock : &systemClock())
     , m_jdc(std::make_unique<TJdcConnection>())
+    , m_settingsNotice(std::make_unique<UnsavedSettingsNotice>())
+    , m_bookmark(std::make_unique<AutomaticBookmark>(*m_clock, *m_settingsNotice))
 {
     m_autoPrintStep = [this] { AutoPrintNext(); };
     m_autoUploadStep = [this] { AutoUploadStep(); };
@@ -143,7 +146,7 @@ TFrmMain::TFrmMain(const MainWindowOptions &options)
         m_ownFormPreview = std::make_unique<DialogFormPreview>(*printers, m_barcode);
         m_formPreview = m_ownFormPreview.get();
     }
-    const DeclarationSeams seams{*m_jdc, *this, *prompt, *m_clock};
+    const DeclarationSeams seams{*m_jdc, *this, *prompt, *m_clock, *m_bookmark};
     m_printFlow = std::make_unique<PrintFlow>(seams, *printers, *choice, m_barcode);
     m_uploadFlow = std::make_unique<UploadFlow>(seams);
 
@@ -381,7 +384,8 @@ void TFrmMain::InitMainWindow(const MainWindowOptions &options)
     const QDateTime now = m_clock->now();
     m_dtpStart->setDate(now.date());
     m_dtpEnd->setDate(now.date());
-    ResetBookmark(*m_clock);
+    // A settings file that takes nothing stops nothing: the bookmark holds in memory, said once.
+    m_bookmark->Reset();
     PruneUploadJournal(now); // entries older than a year
 
     // 5. Raises when the barcode library file is missing: nothing below runs then.
@@ -392,7 +396,13 @@ void TFrmMain::InitMainWindow(const MainWindowOptions &options)
 
     ApplyDeclarationMode();
     m_itemAutoPrint->setChecked(AppSettings().AutoPrint);
-    RefreshAutoState();
+    try {
+        RefreshAutoState();
+    } catch (const EIniFileError &error) {
+        // The switches as read; writing them back only repeats what the file holds.
+        ShowAutoState();
+        m_settingsNotice->Tell(error.text());
+    }
 
     if (AppSettings().Dsn.isEmpty())
         return;
@@ -428,11 +438,16 @@ void TFrmMain::PrepareDatabase()
     // every query needs.
     try {
         AppSettings().AuthenPwd = ReadAuthenPwd();
+    } catch (const EIniFileError &error) {
+        // No password stored, and the file does not take the first one: it holds for this run.
+        AppSettings().AuthenPwd = Seller().SellerTaxNo;
+        m_settingsNotice->Tell(error.text());
     } catch (...) {
         ShowCurrentError();
         AppSettings().AuthenPwd.clear();
     }
     EnsureBuyerTable(*m_jdc);
+    m_uploadFlow->SettleInterruptedUploads();
 }
 
 void TFrmMain::ApplyDeclarationMode()
@@ -731,7 +746,7 @@ void TFrmMain::N17Click()
 
 void TFrmMain::ExportRecord()
 {
-    ::ExportRecord({*m_jdc, *this, *m_detailsPrompt, *m_clock}, *m_folderBrowser, Seller());
+    ::ExportRecord({*m_jdc, *this, *m_detailsPrompt, *m_clock, *m_bookmark}, *m_folderBrowser, Seller());
 }
 
 void TFrmMain::AutoPrintNext()

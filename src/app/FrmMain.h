@@ -29,7 +29,9 @@ struct SettingsValues;
 class PrintFlow;
 class PrinterChoice;
 class Printers;
+class AutomaticBookmark;
 class TPDF417BarCode;
+class UnsavedSettingsNotice;
 class UploadFlow;
 
 // What the main window takes from outside; the defaults are the real program's.
@@ -159,6 +161,8 @@ private:
     const Clock *m_clock;
     std::unique_ptr<TPDF417BarCode> m_barcode;
     std::unique_ptr<TJdcConnection> m_jdc;
+    std::unique_ptr<UnsavedSettingsNotice> m_settingsNotice;
+    std::unique_ptr<AutomaticBookmark> m_bookmark;
     std::unique_ptr<Printers> m_ownPrinters;
     std::unique_ptr<DetailsPrompt> m_ownDetailsPrompt;
     std::unique_ptr<PrinterChoice> m_ownPrinterChoice;

@@ -5,6 +5,7 @@
 #include "Util.h"
 #include "WholeFile.h"
 
+#include <algorithm>
 #include <optional>
 
 #include <QDir>
@@ -16,9 +17,18 @@ namespace {
 
 QString overriddenPath;
 
+// Where the rescue copy of a rewrite in place waits until the rewrite is done.
+QString rescueFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 // The file's bytes; empty when there is no file. Nothing when a file is there but cannot be read.
+// A rewrite in place that a kill cut short is completed first.
 std::optional<QByteArray> readFile(const QString &fileName)
 {
+    if (std::optional<QByteArray> rescued = RecoverInterruptedRewrite(fileName, rescueFolder()))
+        return rescued;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return file.exists() ? std::nullopt : std::optional<QByteArray>(QByteArray());
@@ -33,11 +43,14 @@ std::optional<int> parseInteger(const QString &text)
     bool ok = false;
     int value = 0;
     if (text.size() >= 3 && (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))) {
-        // Hexadecimal takes the whole 32 bits, as a Windows integer does.
-        const uint bits = QStringView(text).mid(2).toUInt(&ok, 16);
+        // Hexadecimal digits only (Qt's reading would take a blank or a sign after "0x"); they
+        // take the whole 32 bits, as a Windows integer does.
+        const QStringView digits = QStringView(text).mid(2);
+        const bool hexDigits = std::all_of(digits.begin(), digits.end(), [](QChar c) {
+            return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+        });
+        const uint bits = hexDigits ? digits.toUInt(&ok, 16) : 0;
         value = static_cast<int>(bits);
-        if (ok && text.mid(2).startsWith(QLatin1Char('+')))
-            ok = false;
     } else {
         value = text.toInt(&ok, 10);
     }
@@ -118,12 +131,16 @@ bool TAppIniFile::ReadBool(const QString &section, const QString &key, bool defa
 
 void TAppIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
+    WriteStrings(section, {{key, value}});
+}
+
+void TAppIniFile::WriteStrings(const QString &section, const QList<std::pair<QString, QString>> &values)
+{
     const auto refuse = [this] {
         throw EIniFileError(QStringLiteral("Unable to write to %1").arg(m_fileName));
     };
     const QFileInfo info(m_fileName);
-    // A file without write permission for its owner is read-only, even to an administrator.
-    if (info.exists() && (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner)))
+    if (info.exists() && !info.isFile())
         refuse();
 
     // A file that is there but cannot be read would otherwise be replaced by the one new key.
@@ -131,10 +148,19 @@ void TAppIniFile::WriteString(const QString &section, const QString &key, const 
     if (!before)
         refuse();
     IniDocument document(*before);
-    document.setValue(section, key, value);
+    for (const auto &[key, value] : values)
+        document.setValue(section, key, value);
+    if (info.exists() && document.bytes() == *before)
+        return; // the file holds these values already
+    // A file without write permission for its owner is read-only, even to an administrator.
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+        refuse();
 
     // Through a temporary file beside it; in a folder that takes no new files, in place.
-    if (!WriteWholeFile(m_fileName, document.bytes(), true).isEmpty())
+    QString why = WriteWholeFile(m_fileName, document.bytes());
+    if (!why.isEmpty() && info.exists() && !FolderTakesFiles(info.absolutePath()))
+        why = RewriteInPlace(m_fileName, document.bytes(), *before, rescueFolder());
+    if (!why.isEmpty())
         refuse();
 }
 

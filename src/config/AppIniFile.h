@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // Where the settings file Kerrowvantis.ini lives. A program installed from the package has
 // InstalledMarker in its folder: its settings are each user's, in the user's configuration
@@ -28,8 +31,10 @@ void SetSettingsFilePath(const QString &path);
 
 // The settings file. Every call opens the file, acts and closes it again; a write replaces the
 // whole file through a temporary file in the same folder, so the file is never left half
-// written, or writes it in place when the folder takes no new files. Reads of a missing or
-// unreadable file, section or key give the default; a file that cannot be read is never written.
+// written, or rewrites it in place with a rescue copy in the user's data folder when the folder
+// takes no new files (RewriteInPlace). A write that changes nothing leaves the file alone. Reads
+// of a missing or unreadable file, section or key give the default; a file that cannot be read
+// is never written.
 class TAppIniFile final
 {
 public:
@@ -46,6 +51,8 @@ public:
 
     // Raise EIniFileError "Unable to write to <file>" when the file cannot be written.
     void WriteString(const QString &section, const QString &key, const QString &value);
+    // Several keys of one section in one rewrite of the file, in this order.
+    void WriteStrings(const QString &section, const QList<std::pair<QString, QString>> &values);
     void WriteInteger(const QString &section, const QString &key, int value);
     void WriteBool(const QString &section, const QString &key, bool value);
 

@@ -4,8 +4,10 @@
 #include <limits>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
+#include "AppError.h"
 #include "AppIniFile.h"
 #include "Crypt.h"
 #include "Encodings.h"
@@ -219,7 +221,12 @@ QString ReadAuthenPwd()
         WriteAuthenPwd(password);
         return password;
     }
+    // Whole groups of the alphabet, holding whole cipher blocks: "abc" decodes to no bytes at all,
+    // which would be an empty password without a word.
+    static const QRegularExpression base64(QStringLiteral("^(?:[A-Za-z0-9+/]{4})*(?:[A-Za-z0-9+/]{2}==|[A-Za-z0-9+/]{3}=)?$"));
     const QString hex = QString::fromLatin1(Base64Decode(stored));
+    if (!base64.match(stored).hasMatch() || hex.isEmpty())
+        throw EAESError(QStringLiteral("Invalid buffer size for decryption"));
     const QString plain = TCrypt::DecryptString(hex, QString::fromLatin1(AuthenPwdKey));
     // Drops the zero padding, and blanks at either end of the password with it.
     return TUtil::TrimControls(plain).toString();

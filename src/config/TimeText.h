@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 // The one place that writes and reads the program's time texts.
 namespace TimeText {
 
@@ -25,5 +27,13 @@ QString month(const QDate &value);
 // Reads "yyyy-mm-dd HH:MM:SS.zzz", also without milliseconds or without the time;
 // an invalid QDateTime when the text is none of these.
 QDateTime parseDateTime(const QString &text);
+
+// An issue time as the database gives it, in the one form the automatic steps compare and store:
+// "yyyy-mm-dd HH:MM:SS." and at least three fractional digits, more only when the database keeps
+// them ("2026-12-11 08:05:00.000", "2026-12-11 08:05:00.123456"). Read are a date with a time
+// behind a blank or "T" with 0 to 9 fractional digits, and a date alone (midnight); a time zone
+// after it is left aside. Two such texts compare as the times they stand for. Nothing when the
+// text is no date and time.
+std::optional<QString> issueTime(QStringView text);
 
 } // namespace TimeText

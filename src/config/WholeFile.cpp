@@ -1,14 +1,45 @@
 #include "WholeFile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
-QString WriteWholeFile(const QString &path, const QByteArray &bytes, bool inPlaceWhenFolderRefuses)
+namespace {
+
+// One rescue copy per file, named by its full path; the path is also its first line, so that
+// a copy is never put over another file.
+QString rescuePath(const QString &path, const QString &rescueFolder)
+{
+    const QByteArray hash =
+        QCryptographicHash::hash(QFileInfo(path).absoluteFilePath().toUtf8(), QCryptographicHash::Sha256).toHex();
+    return QDir(rescueFolder).filePath(QStringLiteral("rewrite-%1.pending").arg(QString::fromLatin1(hash.left(16))));
+}
+
+QByteArray rescueHeader(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath().toUtf8() + '\n';
+}
+
+// Writes bytes over the file from its start and cuts it after them; the file is never emptied
+// first.
+QString overwrite(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size() || !file.resize(bytes.size()))
+        return file.errorString();
+    return {};
+}
+
+} // namespace
+
+QString WriteWholeFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    file.setDirectWriteFallback(inPlaceWhenFolderRefuses);
     // Unbuffered: a buffered write "succeeds" into memory, and a full disk at commit then left
     // an empty file in place of the earlier one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
@@ -21,6 +52,36 @@ QString WriteWholeFile(const QString &path, const QByteArray &bytes, bool inPlac
     if (!file.commit())
         return file.errorString();
     return {};
+}
+
+QString RewriteInPlace(const QString &path, const QByteArray &bytes, const QByteArray &old, const QString &rescueFolder)
+{
+    QDir().mkpath(rescueFolder);
+    const QString rescue = rescuePath(path, rescueFolder);
+    if (const QString why = WriteWholeFile(rescue, rescueHeader(path) + bytes); !why.isEmpty())
+        return why;
+    const QString why = overwrite(path, bytes);
+    // Failed: the new bytes may lie partly over the old ones.
+    if (!why.isEmpty() && !overwrite(path, old).isEmpty())
+        return why; // the rescue copy stays: the next read finds the new content whole
+    QFile::remove(rescue);
+    return why;
+}
+
+std::optional<QByteArray> RecoverInterruptedRewrite(const QString &path, const QString &rescueFolder)
+{
+    QFile rescue(rescuePath(path, rescueFolder));
+    if (!rescue.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray header = rescueHeader(path);
+    QByteArray content = rescue.readAll();
+    rescue.close();
+    if (!content.startsWith(header))
+        return std::nullopt;
+    content.remove(0, header.size());
+    if (overwrite(path, content).isEmpty())
+        rescue.remove();
+    return content;
 }
 
 bool FolderTakesFiles(const QString &folder)

@@ -4,25 +4,25 @@
 #include "JdcConnection.h"
 #include "OdbcCursor.h"
 #include "SqlDialect.h"
+#include "config/TimeText.h"
 #include "config/Util.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
-// After the bookmark: a later issue time, or the same one with a later code, or the same code
-// with a later number; in that order.
-QString newInvoiceCondition(const IssueBookmark &bookmark)
+// The candidates for the first invoice after the bookmark: those issued on the bookmark's day or
+// later. Which of them comes first is decided on the issue times read as times, since a text
+// column may hold them in more than one form ("2026-12-11T08:05:00" sorts after
+// "2026-12-11 10:15:00.000" as text).
+QString newInvoiceCondition(const QString &bookmarkTime)
 {
-    const QString time = QuotedSql(bookmark.issueTime);
-    const QString code = QuotedSql(bookmark.invoiceCode);
-    return QStringLiteral(" where (t.kpsj >") + time + QStringLiteral(" or (t.kpsj =") + time
-        + QStringLiteral(" and (t.jddm >") + code + QStringLiteral(" or (t.jddm =") + code
-        + QStringLiteral(" and t.jdhm >") + QuotedSql(bookmark.invoiceNumber)
-        + QStringLiteral(")))) and t.fpbz= '0' order by t.kpsj,t.jddm,t.jdhm");
+    return QStringLiteral(" where t.kpsj >=") + QuotedSql(bookmarkTime.left(10))
+        + QStringLiteral(" and t.fpbz= '0' order by t.kpsj,t.jddm,t.jdhm");
 }
 
 using F = PrintRecord;
@@ -38,29 +38,45 @@ const struct {
     {F::xxry, "xcrs"},     {F::xhdwsbh, "nsrsbh"}, {F::zgswjg, "zgswjg_dm"}, {F::xhdwdz, "dz"},     {F::xhdwdh, "dh"},
     {F::khyh, "khyh"},     {F::zh, "zh"}};
 
-// The first invoice of the statement after the bookmark into record, and where the bookmark goes
-// into pending. Read as text through the ODBC interface, so that the issue time comes in the
-// database's full precision.
+// The first invoice of the statement after the bookmark, in the order issue time, code and
+// number, into record, and where the bookmark goes into pending. Read as text through the ODBC
+// interface, so that the issue time comes in the database's full precision.
 bool fetchFirst(TJdcConnection &connection, const QString &select, const IssueBookmark &bookmark, PrintRecord &record,
-                IssueBookmark &pending)
+                IssueBookmark &pending, QList<UnreadableIssueTime> *unreadable)
 {
-    OdbcCursor rows(connection, select + newInvoiceCondition(bookmark));
-    if (!rows.Next()) {
-        record.Clear();
+    record.Clear();
+    const std::optional<QString> after = TimeText::issueTime(bookmark.issueTime);
+    if (!after)
         return false;
-    }
+    OdbcCursor rows(connection, select + newInvoiceCondition(*after));
     const auto text = [&rows](const char *column) {
         const int index = rows.IndexOf(QString::fromLatin1(column));
         return index < 0 ? QString() : rows.Text(index).toString();
     };
-    record.Reset();
-    for (const auto &[field, column] : PlainEntries)
-        record.SetValue(field, text(column));
-    record.SetValue(F::kprq, IssueDayText(text("kprq")).toString());
-    record.SetValue(F::jshj, AmountText(QStringView(text("jshj"))));
-    record.SetValue(F::bhsj, CentsText(text("bhsj")));
-    pending = {text("kpsj"), text("jddm"), text("jdhm")};
-    return true;
+    const auto key = [](const IssueBookmark &b) { return std::tie(b.issueTime, b.invoiceCode, b.invoiceNumber); };
+    const IssueBookmark from{*after, bookmark.invoiceCode, bookmark.invoiceNumber};
+    bool found = false;
+    while (rows.Next()) {
+        const QString kpsj = text("kpsj");
+        const std::optional<QString> issued = TimeText::issueTime(kpsj);
+        const IssueBookmark candidate{issued.value_or(QString()), text("jddm"), text("jdhm")};
+        if (!issued) {
+            if (unreadable)
+                unreadable->append({candidate.invoiceCode, candidate.invoiceNumber, kpsj});
+            continue;
+        }
+        if (key(candidate) <= key(from) || (found && key(candidate) >= key(pending)))
+            continue;
+        found = true;
+        pending = candidate;
+        record.Reset();
+        for (const auto &[field, column] : PlainEntries)
+            record.SetValue(field, text(column));
+        record.SetValue(F::kprq, IssueDayText(text("kprq")).toString());
+        record.SetValue(F::jshj, AmountText(QStringView(text("jshj"))));
+        record.SetValue(F::bhsj, CentsText(text("bhsj")));
+    }
+    return found;
 }
 
 } // namespace
@@ -217,19 +233,19 @@ QString IssuedInMonth(const QDate &first)
 }
 
 bool FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
-                        IssueBookmark &pending)
+                        IssueBookmark &pending, QList<UnreadableIssueTime> *unreadable)
 {
     return fetchFirst(connection,
                       QStringLiteral("select t.*,p.zjlx,p.yzbm,p.lxdh,p.lxdz,p.pql from bdjdcxstyfp t left outer join "
                                      "kerrowvantis p on (t.jddm=p.jddm and t.jdhm = p.jdhm )"),
-                      bookmark, record, pending);
+                      bookmark, record, pending, unreadable);
 }
 
 bool FetchNextPrintRecord(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
-                          IssueBookmark &pending)
+                          IssueBookmark &pending, QList<UnreadableIssueTime> *unreadable)
 {
     return fetchFirst(connection,
                       QStringLiteral("select t.*,t.jshj-t.zzsse as bhsj,p.zjlx,p.yzbm,p.lxdh,p.lxdz,p.pql from "
                                      "bdjdcxstyfp t left outer join kerrowvantis p on (t.jddm=p.jddm and t.jdhm = p.jdhm )"),
-                      bookmark, record, pending);
+                      bookmark, record, pending, unreadable);
 }

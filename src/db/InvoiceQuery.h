@@ -3,6 +3,7 @@
 #include "PrintRecord.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 class InvoiceGridModel;
@@ -29,28 +30,39 @@ QString InvoiceListStatement(const InvoiceFilter &filter);
 int ListInvoices(TJdcConnection &connection, const InvoiceFilter &filter, InvoiceGridModel &rows,
                  const QString &invoiceCode = {}, const QString &invoiceNumber = {});
 
-// Where the automatic steps stand: the issue time of the last invoice they handled, as the
-// database itself writes it, and that invoice's code and number. The time is kept as the
-// database's own text so that comparing with it loses no precision (microseconds and more); the
-// code and number tell the invoices of one issue time apart.
+// Where the automatic steps stand: the issue time of the last invoice they handled and that
+// invoice's code and number. The time keeps every digit the database gives (microseconds and
+// more), so that comparing with it loses no precision; the code and number tell the invoices of
+// one issue time apart.
 struct IssueBookmark {
-    QString issueTime;     // "yyyy-mm-dd HH:MM:SS.zzz" or the database's finer text
+    QString issueTime;     // "yyyy-mm-dd HH:MM:SS.zzz", with finer digits when the database has them
     QString invoiceCode;   // empty: every invoice issued at issueTime is still new
     QString invoiceNumber;
 };
 
+// An invoice whose issue time cannot be read as a time (TimeText::issueTime): the automatic
+// steps pass it by, and the list still shows it.
+struct UnreadableIssueTime {
+    QString invoiceCode;
+    QString invoiceNumber;
+    QString issueTime; // as the database gave it
+};
+
 // Both fetches take the first invoice after the bookmark in the order issue time, code and
-// number, so that each invoice comes exactly once however many share an issue time.
+// number, so that each invoice comes exactly once however many share an issue time. The issue
+// times are compared as times, whichever form the database keeps them in; pending.issueTime is
+// in the one form TimeText::issueTime gives, never anything else. Invoices on or after the
+// bookmark's day whose issue time cannot be read are added to unreadable, when given.
 
 // The first new invoice for the automatic upload: record filled as FetchNextPrintRecord fills it
 // (the price without tax left empty), or emptied when there is none; pending as there.
 bool FindNextNewInvoice(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
-                        IssueBookmark &pending);
+                        IssueBookmark &pending, QList<UnreadableIssueTime> *unreadable = nullptr);
 
 // Loads the first new invoice into record (emptied when there is none). pending receives where
 // the bookmark goes, for the caller to store once the invoice has been handled.
 bool FetchNextPrintRecord(TJdcConnection &connection, const IssueBookmark &bookmark, PrintRecord &record,
-                          IssueBookmark &pending);
+                          IssueBookmark &pending, QList<UnreadableIssueTime> *unreadable = nullptr);
 
 // A database value as text; numbers in plain decimals ("100000", "150442.48"), never exponents.
 QString FieldText(const QVariant &value);

@@ -1,35 +1,89 @@
 #include "Bookmark.h"
 
+#include "config/AppError.h"
 #include "config/AppIniFile.h"
 #include "config/Clock.h"
-#include "config/Settings.h"
+#include "config/MessageBoxes.h"
+#include "config/SettingsNotice.h"
 #include "config/TimeText.h"
+
+#include <QStringList>
 
 namespace {
 const QString Other = QStringLiteral("Other");
+const QString TimeKey = QStringLiteral("EndTime");
 const QString CodeKey = QStringLiteral("EndCode");
 const QString NumberKey = QStringLiteral("EndNumber");
 } // namespace
 
-IssueBookmark ReadBookmark(const Clock &clock)
+std::optional<IssueBookmark> ReadBookmark()
 {
-    return {ReadEndTime(clock), Ini::ReadString(Other, CodeKey, QString()), Ini::ReadString(Other, NumberKey, QString())};
+    const TAppIniFile file;
+    const std::optional<QString> time = TimeText::issueTime(file.ReadString(Other, TimeKey, QString()));
+    if (!time)
+        return std::nullopt;
+    return IssueBookmark{*time, file.ReadString(Other, CodeKey, QString()), file.ReadString(Other, NumberKey, QString())};
 }
 
 void WriteBookmark(const IssueBookmark &bookmark)
 {
-    Ini::WriteString(Other, CodeKey, bookmark.invoiceCode);
-    Ini::WriteString(Other, NumberKey, bookmark.invoiceNumber);
-    WriteEndTime(bookmark.issueTime);
+    TAppIniFile().WriteStrings(Other, {{CodeKey, bookmark.invoiceCode},
+                                       {NumberKey, bookmark.invoiceNumber},
+                                       {TimeKey, bookmark.issueTime}});
 }
 
-void ResetBookmark(const Clock &clock)
+AutomaticBookmark::AutomaticBookmark(const Clock &clock, UnsavedSettingsNotice &notice)
+    : m_clock(clock)
+    , m_notice(notice)
+    , m_current{TimeText::dateTime(clock.now()), QString(), QString()}
+    , m_inFile(true)
 {
-    // Each write rewrites the whole file: the code and number are cleared only when they hold one.
-    const IssueBookmark last = ReadBookmark(clock);
-    if (!last.invoiceCode.isEmpty() || !last.invoiceNumber.isEmpty()) {
-        Ini::WriteString(Other, CodeKey, QString());
-        Ini::WriteString(Other, NumberKey, QString());
+}
+
+void AutomaticBookmark::Reset()
+{
+    Advance({TimeText::dateTime(m_clock.now()), QString(), QString()});
+    Store();
+}
+
+IssueBookmark AutomaticBookmark::Read()
+{
+    if (m_inFile) {
+        if (const std::optional<IssueBookmark> stored = ReadBookmark())
+            m_current = *stored;
     }
-    WriteEndTime(TimeText::dateTime(clock.now()));
+    return m_current;
+}
+
+void AutomaticBookmark::Advance(const IssueBookmark &handled)
+{
+    m_current = handled;
+    m_inFile = false;
+}
+
+void AutomaticBookmark::Store()
+{
+    try {
+        WriteBookmark(m_current);
+        m_inFile = true;
+    } catch (const AppError &error) {
+        m_notice.Tell(error.text());
+    }
+}
+
+void AutomaticBookmark::TellUnreadable(const QList<UnreadableIssueTime> &invoices)
+{
+    QStringList lines;
+    for (const UnreadableIssueTime &invoice : invoices) {
+        const QString key = invoice.invoiceCode + QLatin1Char('\n') + invoice.invoiceNumber + QLatin1Char('\n')
+            + invoice.issueTime;
+        if (m_toldUnreadable.contains(key))
+            continue;
+        m_toldUnreadable.insert(key);
+        lines << QStringLiteral("发票代码 %1  发票号码 %2  开票时间“%3”")
+                     .arg(invoice.invoiceCode, invoice.invoiceNumber, invoice.issueTime.left(40));
+    }
+    if (!lines.isEmpty())
+        ShowWarning(QStringLiteral("以下发票的开票时间无法识别，自动处理将跳过它们（发票列表中仍然列出，可以手工处理）：\n")
+                    + lines.join(QLatin1Char('\n')));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class AutomaticBookmark;
 class Clock;
 class DetailsPrompt;
 class InvoiceList;
@@ -11,4 +12,5 @@ struct DeclarationSeams {
     InvoiceList &list;
     DetailsPrompt &prompt;
     const Clock &clock;
+    AutomaticBookmark &bookmark;
 };

@@ -92,7 +92,10 @@ void PrintFlow::AutoPrintNext()
     if (NoPrinter())
         return;
     IssueBookmark pending;
-    if (!FetchNextPrintRecord(m_seams.connection, ReadBookmark(m_seams.clock), m_record, pending))
+    QList<UnreadableIssueTime> unreadable;
+    const bool found = FetchNextPrintRecord(m_seams.connection, m_seams.bookmark.Read(), m_record, pending, &unreadable);
+    m_seams.bookmark.TellUnreadable(unreadable);
+    if (!found)
         return;
     const std::optional<BuyerDetails> answer = m_seams.prompt.Ask(DetailsRequestFor(m_record));
     if (!answer)
@@ -103,6 +106,7 @@ void PrintFlow::AutoPrintNext()
     if (!PrintCurrentRecord())
         return;
     // The form is on its way: whatever happens next, this invoice is not printed again.
-    WriteBookmark(pending);
+    m_seams.bookmark.Advance(pending);
+    m_seams.bookmark.Store();
     ShowInfo(QStringLiteral("打印车辆基本信息表成功！"));
 }

@@ -14,6 +14,8 @@
 #include "upload/MyIdHttp.h"
 #include "upload/UploadJournal.h"
 
+#include <QFileInfo>
+
 namespace {
 const QString NothingToUpload = QStringLiteral("没有要上传的信息！");
 }
@@ -34,18 +36,30 @@ std::pair<bool, QString> UploadFlow::UploadInvoice(const QString &invoiceCode, c
     if (!TMyIdHttp::CheckUrl(url))
         return {false, QStringLiteral("服务器地址错误，请检查服务器地址！")};
 
-    TMyIdHttp http;
+    const QStringList fields{QStringLiteral("NSRSBH=") + Seller().SellerTaxNo,
+                             QStringLiteral("PASSWORD=") + settings.AuthenPwd,
+                             QStringLiteral("SWJGDM=") + Seller().TaxAuthCode,
+                             QStringLiteral("LENGTH=") + QString::number(record.length),
+                             QStringLiteral("Record_NUM=1"),
+                             QStringLiteral("RZDATA=") + record.packed};
+    const QString kind = QStringLiteral("上传");
     const QDateTime begun = m_seams.clock.now();
-    http.Execute(url, {QStringLiteral("NSRSBH=") + Seller().SellerTaxNo, QStringLiteral("PASSWORD=") + settings.AuthenPwd,
-                       QStringLiteral("SWJGDM=") + Seller().TaxAuthCode,
-                       QStringLiteral("LENGTH=") + QString::number(record.length), QStringLiteral("Record_NUM=1"),
-                       QStringLiteral("RZDATA=") + record.packed});
-    JournalExchange(JournalEntryOf(QStringLiteral("上传"), invoiceCode, invoiceNumber, http, begun));
-    if (http.ResultValue != QLatin1String("0"))
+    // Journalled before it goes out: a kill from here until the mark is stored leaves an
+    // unfinished entry, which the next start reports.
+    const qint64 entry = JournalBegin(JournalEntryBefore(kind, invoiceCode, invoiceNumber, url, fields, begun));
+    TMyIdHttp http;
+    http.Execute(url, fields);
+    JournalEntry outcome = JournalEntryOf(kind, invoiceCode, invoiceNumber, http, begun);
+    const bool accepting = http.ResultValue == QLatin1String("0");
+    outcome.state = accepting ? JournalEntry::Accepted : JournalEntry::Finished;
+    JournalUpdate(entry, outcome);
+    if (!accepting)
         return {false, http.ResultMessage};
     if (accepted)
         accepted();
     MarkUploaded(m_seams.connection, invoiceCode, invoiceNumber);
+    outcome.state = JournalEntry::Finished;
+    JournalUpdate(entry, outcome);
     return {true, http.ResultMessage};
 }
 
@@ -110,7 +124,10 @@ void UploadFlow::AutoUploadStep()
 {
     PrintRecord invoice;
     IssueBookmark next;
-    if (!FindNextNewInvoice(m_seams.connection, ReadBookmark(m_seams.clock), invoice, next))
+    QList<UnreadableIssueTime> unreadable;
+    const bool found = FindNextNewInvoice(m_seams.connection, m_seams.bookmark.Read(), invoice, next, &unreadable);
+    m_seams.bookmark.TellUnreadable(unreadable);
+    if (!found)
         return;
     const QString &code = next.invoiceCode;
     const QString &number = next.invoiceNumber;
@@ -123,12 +140,56 @@ void UploadFlow::AutoUploadStep()
         EnsureBuyerRow(code, number);
     }
 
-    // Accepted: whatever happens next, this invoice is not sent again.
-    const auto [accepted, message] = UploadInvoice(code, number, [&next] { WriteBookmark(next); });
+    // Accepted: whatever happens next, this invoice is not sent again in this run. The mark is
+    // stored before the settings file is written, and the file is written even when the mark
+    // could not be.
+    bool advanced = false;
+    std::pair<bool, QString> outcome;
+    try {
+        outcome = UploadInvoice(code, number, [this, &next, &advanced] {
+            m_seams.bookmark.Advance(next);
+            advanced = true;
+        });
+    } catch (...) {
+        if (advanced)
+            m_seams.bookmark.Store();
+        throw;
+    }
+    const auto &[accepted, message] = outcome;
     if (!accepted) {
         ShowWarning(message);
         return;
     }
+    m_seams.bookmark.Store();
     m_seams.list.Refresh(code, number);
     ShowInfo(message);
+}
+
+void UploadFlow::SettleInterruptedUploads()
+{
+    if (!QFileInfo::exists(UploadJournalPath()))
+        return; // nothing was ever sent from here
+    UploadJournal journal;
+    const QList<JournalEntry> interrupted = journal.Unfinished();
+    if (interrupted.isEmpty())
+        return;
+    QStringList lines;
+    for (JournalEntry entry : interrupted) {
+        const QString which = entry.invoiceNumber.isEmpty()
+            ? entry.kind
+            : QStringLiteral("发票代码 %1  发票号码 %2").arg(entry.invoiceCode, entry.invoiceNumber);
+        if (entry.state == JournalEntry::Accepted && !entry.invoiceNumber.isEmpty()) {
+            MarkUploaded(m_seams.connection, entry.invoiceCode, entry.invoiceNumber);
+            lines << which + QStringLiteral("：服务器已经接受，现已标记为已上传");
+        } else {
+            lines << which
+                    + QStringLiteral("：已发往申报服务器，但程序在收到答复之前中断，服务器可能已经收到；"
+                                     "请核对后再决定是否重新处理");
+            entry.transportError = QStringLiteral("程序在收到答复之前中断");
+        }
+        entry.state = JournalEntry::Finished;
+        journal.Update(entry.id, entry);
+    }
+    ShowWarning(QStringLiteral("上次运行在与申报服务器交换数据时中断：\n") + lines.join(QLatin1Char('\n'))
+                + QStringLiteral("\n详细情况见上传日志。"));
 }

@@ -27,6 +27,10 @@ public:
     // One step; the caller keeps the polling timer stopped while it runs. The bookmark moves as
     // soon as the server accepted the record.
     void AutoUploadStep();
+    // Start-up: the uploads a kill cut short in an earlier run, told to the operator once. One
+    // the server had accepted is marked uploaded now; for one whose reply never came nobody
+    // knows whether the server has it, and the operator decides.
+    void SettleInterruptedUploads();
 
 private:
     // Uploads a listed invoice and tells the operator how it went.

@@ -11,6 +11,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QVariant>
@@ -22,10 +23,21 @@ namespace {
 const QString Schema = QStringLiteral(
     "create table if not exists exchanges (id integer primary key, time text not null, kind text, invoice_code text, "
     "invoice_number text, host text, action text, fields text, http_status integer, transport_error text, "
-    "result_value text, result_message text, elapsed_ms integer)");
-// The entry's columns in the order the insert binds and the select reads them.
-const QString Columns = QStringLiteral("time, kind, invoice_code, invoice_number, host, action, fields, http_status, "
-                                       "transport_error, result_value, result_message, elapsed_ms");
+    "result_value text, result_message text, elapsed_ms integer, state integer)");
+// The entry's columns in the order the insert and update bind and the select reads them.
+const QStringList Columns{QStringLiteral("time"),           QStringLiteral("kind"),        QStringLiteral("invoice_code"),
+                          QStringLiteral("invoice_number"), QStringLiteral("host"),        QStringLiteral("action"),
+                          QStringLiteral("fields"),         QStringLiteral("http_status"), QStringLiteral("transport_error"),
+                          QStringLiteral("result_value"),   QStringLiteral("result_message"),
+                          QStringLiteral("elapsed_ms"),     QStringLiteral("state")};
+
+QVariantList columnValues(const JournalEntry &e)
+{
+    return {TimeText::dateTime(e.time), e.kind,          e.invoiceCode,         e.invoiceNumber,
+            e.host,                     e.action,        e.fields.join(QLatin1Char('\n')), e.httpStatus,
+            e.transportError,           e.resultValue,   e.resultMessage,       e.elapsedMs,
+            int(e.state)};
+}
 
 std::atomic<int> connections{0};
 
@@ -78,6 +90,17 @@ JournalEntry JournalEntryOf(const QString &kind, const QString &invoiceCode, con
     return entry;
 }
 
+JournalEntry JournalEntryBefore(const QString &kind, const QString &invoiceCode, const QString &invoiceNumber,
+                                const QString &url, const QStringList &fields, const QDateTime &time)
+{
+    TMyIdHttp planned;
+    planned.Url = url;
+    planned.Fields = fields;
+    JournalEntry entry = JournalEntryOf(kind, invoiceCode, invoiceNumber, planned, time);
+    entry.state = JournalEntry::Sending;
+    return entry;
+}
+
 QString JournalEntryText(const JournalEntry &e)
 {
     QStringList lines{QStringLiteral("时间: ") + TimeText::dateTime(e.time),
@@ -122,6 +145,12 @@ UploadJournal::UploadJournal(const QString &path)
         fail(path, query.lastError().text());
         return;
     }
+    // A journal of an earlier version has no state: its entries are all finished.
+    if (!db.record(QStringLiteral("exchanges")).contains(QStringLiteral("state"))
+        && !query.exec(QStringLiteral("alter table exchanges add column state integer"))) {
+        fail(path, query.lastError().text());
+        return;
+    }
     m_open = true;
 }
 
@@ -139,55 +168,85 @@ bool UploadJournal::fail(const QString &what, const QString &why)
     return false;
 }
 
-bool UploadJournal::Append(const JournalEntry &e)
+qint64 UploadJournal::Append(const JournalEntry &e)
+{
+    if (!m_open)
+        return -1;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("insert into exchanges (%1) values (%2)")
+                      .arg(Columns.join(QStringLiteral(", ")), QStringList(Columns.size(), QStringLiteral("?")).join(QLatin1Char(','))));
+    for (const QVariant &value : columnValues(e))
+        query.addBindValue(value);
+    if (!query.exec()) {
+        fail(QStringLiteral("写入上传日志"), query.lastError().text());
+        return -1;
+    }
+    return query.lastInsertId().toLongLong();
+}
+
+bool UploadJournal::Update(qint64 id, const JournalEntry &e)
 {
     if (!m_open)
         return false;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("insert into exchanges (%1) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(Columns));
-    for (const QVariant &value :
-         {QVariant(TimeText::dateTime(e.time)), QVariant(e.kind), QVariant(e.invoiceCode), QVariant(e.invoiceNumber),
-          QVariant(e.host), QVariant(e.action), QVariant(e.fields.join(QLatin1Char('\n'))), QVariant(e.httpStatus),
-          QVariant(e.transportError), QVariant(e.resultValue), QVariant(e.resultMessage), QVariant(e.elapsedMs)})
+    query.prepare(QStringLiteral("update exchanges set %1 = ? where id = ?").arg(Columns.join(QStringLiteral(" = ?, "))));
+    for (const QVariant &value : columnValues(e))
         query.addBindValue(value);
-    if (!query.exec())
+    query.addBindValue(id);
+    if (!query.exec() || query.numRowsAffected() != 1)
         return fail(QStringLiteral("写入上传日志"), query.lastError().text());
     return true;
 }
 
-QList<JournalEntry> UploadJournal::Entries(const QDate &from, const QDate &to, const QString &numberPart) const
+QList<JournalEntry> UploadJournal::select(const QString &condition, const QVariantList &values, const QString &order) const
 {
     QList<JournalEntry> entries;
     if (!m_open)
         return entries;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("select %1 from exchanges where time >= ? and time < ? "
-                                 "and instr(coalesce(invoice_number, ''), ?) > 0 order by time desc, id desc")
-                      .arg(Columns));
-    query.addBindValue(TimeText::date(from));
-    query.addBindValue(TimeText::date(to.addDays(1)));
-    query.addBindValue(numberPart.isNull() ? QStringLiteral("") : numberPart); // a null string binds as NULL
+    query.prepare(QStringLiteral("select id, %1 from exchanges where %2 order by %3")
+                      .arg(Columns.join(QStringLiteral(", ")), condition, order));
+    for (const QVariant &value : values)
+        query.addBindValue(value);
     if (!query.exec()) {
         m_error = query.lastError().text();
         return entries;
     }
     while (query.next()) {
         JournalEntry e;
-        e.time = TimeText::parseDateTime(query.value(0).toString());
-        e.kind = query.value(1).toString();
-        e.invoiceCode = query.value(2).toString();
-        e.invoiceNumber = query.value(3).toString();
-        e.host = query.value(4).toString();
-        e.action = query.value(5).toString();
-        e.fields = query.value(6).toString().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        e.httpStatus = query.value(7).toInt();
-        e.transportError = query.value(8).toString();
-        e.resultValue = query.value(9).toString();
-        e.resultMessage = query.value(10).toString();
-        e.elapsedMs = query.value(11).toLongLong();
+        e.id = query.value(0).toLongLong();
+        e.time = TimeText::parseDateTime(query.value(1).toString());
+        e.kind = query.value(2).toString();
+        e.invoiceCode = query.value(3).toString();
+        e.invoiceNumber = query.value(4).toString();
+        e.host = query.value(5).toString();
+        e.action = query.value(6).toString();
+        e.fields = query.value(7).toString().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        e.httpStatus = query.value(8).toInt();
+        e.transportError = query.value(9).toString();
+        e.resultValue = query.value(10).toString();
+        e.resultMessage = query.value(11).toString();
+        e.elapsedMs = query.value(12).toLongLong();
+        const int state = query.value(13).toInt();
+        e.state = state == JournalEntry::Sending || state == JournalEntry::Accepted ? JournalEntry::State(state)
+                                                                                     : JournalEntry::Finished;
         entries.append(e);
     }
     return entries;
+}
+
+QList<JournalEntry> UploadJournal::Entries(const QDate &from, const QDate &to, const QString &numberPart) const
+{
+    // A null string binds as NULL.
+    return select(QStringLiteral("time >= ? and time < ? and instr(coalesce(invoice_number, ''), ?) > 0"),
+                  {TimeText::date(from), TimeText::date(to.addDays(1)), numberPart.isNull() ? QStringLiteral("") : numberPart},
+                  QStringLiteral("time desc, id desc"));
+}
+
+QList<JournalEntry> UploadJournal::Unfinished() const
+{
+    return select(QStringLiteral("state in (?, ?)"), {int(JournalEntry::Sending), int(JournalEntry::Accepted)},
+                  QStringLiteral("id"));
 }
 
 int UploadJournal::PruneBefore(const QDateTime &before)
@@ -220,8 +279,26 @@ void journalProblem(const QString &why)
 
 void JournalExchange(const JournalEntry &entry)
 {
+    JournalBegin(entry);
+}
+
+qint64 JournalBegin(const JournalEntry &entry)
+{
     UploadJournal journal;
-    if (!journal.Append(entry))
+    const qint64 id = journal.Append(entry);
+    if (id < 0)
+        journalProblem(journal.Error());
+    return id;
+}
+
+void JournalUpdate(qint64 id, const JournalEntry &entry)
+{
+    if (id < 0) {
+        JournalBegin(entry); // the journal did not take the beginning: the outcome at least
+        return;
+    }
+    UploadJournal journal;
+    if (!journal.Update(id, entry))
         journalProblem(journal.Error());
 }
 

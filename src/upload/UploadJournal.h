@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 class TMyIdHttp;
 
@@ -12,6 +13,13 @@ class TMyIdHttp;
 // (passwords masked, the record as its size and SHA-256) and what came back, so that a refusal
 // or a network fault can be told afterwards.
 struct JournalEntry {
+    // An exchange is journalled before its request goes out (Sending) and completed after; an
+    // accepted upload stays Accepted until its uploaded mark is stored. An entry still Sending or
+    // Accepted at the next start was cut short by a kill.
+    enum State { Finished, Sending, Accepted };
+
+    qint64 id = -1;
+    State state = Finished;
     QDateTime time; // local time the exchange began
     QString kind;   // "上传" or "修改密码"
     QString invoiceCode, invoiceNumber;
@@ -26,6 +34,9 @@ struct JournalEntry {
 // The entry of one exchange as TMyIdHttp made it, begun at time.
 JournalEntry JournalEntryOf(const QString &kind, const QString &invoiceCode, const QString &invoiceNumber,
                             const TMyIdHttp &http, const QDateTime &time);
+// The entry of an exchange about to be made: what will be sent, and where.
+JournalEntry JournalEntryBefore(const QString &kind, const QString &invoiceCode, const QString &invoiceNumber,
+                                const QString &url, const QStringList &fields, const QDateTime &time);
 // The fields as the journal keeps them: PASSWORD and NEW_PASSWORD as "******", RZDATA as its size
 // and SHA-256.
 QStringList MaskedFields(const QStringList &fields);
@@ -47,7 +58,12 @@ public:
     bool IsOpen() const { return m_open; }
     QString Error() const { return m_error; }
 
-    bool Append(const JournalEntry &entry);
+    // Adds the entry in its state; its id, or -1 on failure.
+    qint64 Append(const JournalEntry &entry);
+    // Replaces the entry of that id by this one, in its state.
+    bool Update(qint64 id, const JournalEntry &entry);
+    // The entries still Sending or Accepted, oldest first.
+    QList<JournalEntry> Unfinished() const;
     // Newest first; days from and to (included) of the exchange's time, the invoice number
     // containing numberPart (all when empty).
     QList<JournalEntry> Entries(const QDate &from, const QDate &to, const QString &numberPart = {}) const;
@@ -56,6 +72,7 @@ public:
 
 private:
     bool fail(const QString &what, const QString &why);
+    QList<JournalEntry> select(const QString &condition, const QVariantList &values, const QString &order) const;
 
     QString m_connection;
     bool m_open = false;
@@ -65,6 +82,10 @@ private:
 // Writes the entry into the user's journal. The journal never stops an exchange: when it cannot
 // be written, the reason is shown once for the life of the program and the exchange goes on.
 void JournalExchange(const JournalEntry &entry);
+// The same for an exchange in steps: the entry written before the request (its id, -1 when the
+// journal did not take it), then the same entry in its new state.
+qint64 JournalBegin(const JournalEntry &entry);
+void JournalUpdate(qint64 id, const JournalEntry &entry);
 // Start-up: entries older than a year before now go; a journal that is not there is not made.
 // Problems are shown as JournalExchange's.
 void PruneUploadJournal(const QDateTime &now);
