@@ -44,6 +44,7 @@
 #include <sqlext.h>
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -131,8 +132,8 @@ public:
 
 // One day's list on the test's own database, with the clock at 10:15 and the bookmark there.
 struct Flows {
-    explicit Flows(Backend backend)
-        : database(backend)
+    explicit Flows(Backend backend, bool issueTimeAsText = false)
+        : database(backend, issueTimeAsText)
         , list(database.connection(), Day)
     {
         EnsureBuyerTable(database.connection());
@@ -162,8 +163,8 @@ struct Flows {
 
 // Printing: the shipped template in a program folder of the test's own, printers into images.
 struct Printing : Flows {
-    explicit Printing(Backend backend = Backend::SQLite)
-        : Flows(backend)
+    explicit Printing(Backend backend = Backend::SQLite, bool issueTimeAsText = false)
+        : Flows(backend, issueTimeAsText)
         , flow(seams(), printers, choice, barcode)
     {
         QDir(folder.path()).mkpath(QStringLiteral("template"));
@@ -180,8 +181,8 @@ struct Printing : Flows {
 
 // Uploading to the test tax server.
 struct Uploading : Flows {
-    explicit Uploading(Backend backend = Backend::SQLite, bool showInput = false)
-        : Flows(backend)
+    explicit Uploading(Backend backend = Backend::SQLite, bool showInput = false, bool issueTimeAsText = false)
+        : Flows(backend, issueTimeAsText)
         , server({QStringLiteral("--password"), TaxNo})
         , flow(seams())
     {
@@ -236,6 +237,123 @@ private slots:
         // The new invoice's dialog opens with what is known of it: nothing yet, so "身份证" stays.
         QCOMPARE(p.prompt.requests[0].invoiceCode, Code);
         QCOMPARE(p.prompt.requests[0].details.documentType, QString());
+    }
+
+    // Issue times kept as text in the forms real databases write, and one that is no time at all:
+    // each invoice after the start is handled once in the order of its time, the one before the
+    // start never, the unreadable one never and said once, and the bookmark is always a time.
+    void issueTimesInEveryFormAndNone_data()
+    {
+        QTest::addColumn<Backend>("backend");
+        QTest::addColumn<bool>("upload");
+        for (Backend backend : {Backend::SQLite, Backend::PostgreSQL}) {
+            for (bool upload : {false, true}) {
+                const QByteArray name = BackendName(backend).toLatin1() + (upload ? ", upload" : ", printing");
+                QTest::newRow(name.constData()) << backend << upload;
+            }
+        }
+    }
+    void issueTimesInEveryFormAndNone()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(bool, upload);
+        SKIP_UNAVAILABLE(backend);
+        std::optional<Printing> p;
+        std::optional<Uploading> u;
+        Flows &f = upload ? static_cast<Flows &>(u.emplace(backend, true, true))
+                          : static_cast<Flows &>(p.emplace(backend, true));
+        const QList<std::pair<const char *, const char *>> invoices{
+            {"00000001", "2026-12-10T10:05:00"},           // before the start, as text sorting after it
+            {"00000002", "garbage"},                       // no time at all
+            {"00000003", "2026-12-11"},                    // a later day, without a time
+            {"00000004", "2026-12-10 10:20:00.123456789"}, // nanoseconds
+            {"00000005", "2026-12-10T10:20:00"},
+            {"00000006", "2026-12-10 10:20:00.5 "}};
+        for (const auto &[number, issued] : invoices) {
+            DemoInvoice invoice = newInvoice(QString::fromLatin1(number), QString::fromLatin1(issued));
+            invoice.kprq = QStringLiteral("2026-12-10 10:00:00");
+            f.insert(invoice);
+        }
+        QStringList bookmarks;
+        for (int tick = 0; tick < 6; ++tick) {
+            f.prompt.answers = {Answer};
+            if (upload)
+                u->flow.AutoUploadStep();
+            else
+                p->flow.AutoPrintNext();
+            bookmarks << f.bookmark().issueTime;
+        }
+        QStringList handled;
+        for (const DetailsRequest &request : std::as_const(f.prompt.requests))
+            handled << request.invoiceNumber;
+        QCOMPARE(upload ? u->server.requests().size() : p->printers.pages.size(), 4);
+        QCOMPARE(handled, (QStringList{"00000005", "00000004", "00000006", "00000003"}));
+        QCOMPARE(bookmarks, (QStringList{"2026-12-10 10:20:00.000", "2026-12-10 10:20:00.123456789",
+                                         "2026-12-10 10:20:00.500", "2026-12-11 00:00:00.000",
+                                         "2026-12-11 00:00:00.000", "2026-12-11 00:00:00.000"}));
+        QStringList said;
+        for (const auto &box : std::as_const(f.boxes.shown)) {
+            if (box.kind == MessageKind::Warning)
+                said << box.text;
+        }
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].contains(QStringLiteral("发票号码 00000002  开票时间“garbage”")), qPrintable(said[0]));
+        f.list.Refresh(); // the list still shows it
+        QVERIFY(f.list.model.FindInvoice(Code, QStringLiteral("00000002")) >= 0);
+    }
+
+    // The settings file stops taking writes while the automatic steps run, locked by an
+    // administrator or on a full disk: each invoice is still printed or uploaded exactly once and
+    // marked, and the operator is told once that the file did not take the bookmark.
+    void settingsFileRefusesTheBookmark_data()
+    {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<bool>("full");
+        QTest::newRow("printing, immutable file") << false << false;
+        QTest::newRow("printing, full file system") << false << true;
+        QTest::newRow("upload, immutable file") << true << false;
+        QTest::newRow("upload, full file system") << true << true;
+    }
+    void settingsFileRefusesTheBookmark()
+    {
+        QFETCH(bool, upload);
+        QFETCH(bool, full);
+        std::optional<Printing> p;
+        std::optional<Uploading> u;
+        Flows &f = upload ? static_cast<Flows &>(u.emplace()) : static_cast<Flows &>(p.emplace());
+        const QByteArray start = f.settings.read();
+        std::optional<SmallFileSystem> small;
+        std::optional<ImmutableFile> locked;
+        if (full) {
+            small.emplace(f.settings.folder());
+            if (!small->mounted())
+                QSKIP("no small file system can be mounted here");
+            f.settings.write(start);
+            small->fill();
+        } else {
+            locked.emplace(f.settings.path());
+            QVERIFY(locked->made());
+        }
+        f.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 10:20:00.000")));
+        f.insert(newInvoice(QStringLiteral("00000002"), QStringLiteral("2026-12-10 10:30:00.000")));
+
+        for (int tick = 0; tick < 4; ++tick) {
+            f.prompt.answers = {Answer};
+            if (upload)
+                u->flow.AutoUploadStep();
+            else
+                p->flow.AutoPrintNext();
+        }
+        QCOMPARE(upload ? u->server.requests().size() : p->printers.pages.size(), 2);
+        if (upload) {
+            QCOMPARE(f.mark(QStringLiteral("00000001")), QStringLiteral("1"));
+            QCOMPARE(f.mark(QStringLiteral("00000002")), QStringLiteral("1"));
+        }
+        QStringList kinds;
+        for (const auto &box : std::as_const(f.boxes.shown))
+            kinds << (box.kind == MessageKind::Warning ? box.text.left(8) : QStringLiteral("success"));
+        QCOMPARE(kinds, (QStringList{"设置文件无法写入", "success", "success"}));
+        QCOMPARE(f.settings.read(), start);
     }
 
     // A record whose barcode the library cannot make (far beyond what a PDF417 holds) is never
@@ -502,17 +620,13 @@ private slots:
         QTemporaryDir base;
         const QString folder = base.filePath(QStringLiteral("out"));
         QVERIFY(QDir().mkpath(folder));
-        bool mounted = false;
-        const auto unmount = qScopeGuard([&] {
+        std::optional<SmallFileSystem> small;
+        const auto reopen = qScopeGuard([&] {
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            if (mounted)
-                QProcess::execute(QStringLiteral("umount"), {folder});
         });
         if (full) {
-            mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                                  QStringLiteral("-o"), QStringLiteral("size=64k"),
-                                                                  QStringLiteral("tmpfs"), folder}) == 0;
-            if (!mounted)
+            small.emplace(folder);
+            if (!small->mounted())
                 QSKIP("no small file system can be mounted here");
         }
 
@@ -530,14 +644,7 @@ private slots:
             QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(old) == old.size());
         }
         if (full) {
-            QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
-            QVERIFY(filler.open(QIODevice::WriteOnly));
-            while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
-            }
-            filler.close();
-            filler.open(QIODevice::Append); // the last bytes a partial block left
-            while (filler.write("x", 1) == 1 && filler.flush()) {
-            }
+            small->fill();
         } else {
             if (!path.isEmpty())
                 QFile::setPermissions(path, QFileDevice::ReadOwner);

@@ -4,7 +4,9 @@
 #include "config/Settings.h"
 #include "config/TimeText.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <zlib.h>
 
@@ -87,6 +89,45 @@ OrdinaryFileRights::~OrdinaryFileRights()
         return;
     data[0].effective = m_effective;
     setCapabilities(data);
+}
+
+SmallFileSystem::SmallFileSystem(const QString &folder)
+    : m_folder(folder)
+{
+    m_mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                                            QStringLiteral("size=64k"), QStringLiteral("tmpfs"), folder})
+        == 0;
+}
+
+SmallFileSystem::~SmallFileSystem()
+{
+    if (m_mounted)
+        QProcess::execute(QStringLiteral("umount"), {m_folder});
+}
+
+void SmallFileSystem::fill() const
+{
+    QFile filler(QDir(m_folder).filePath(QStringLiteral("filler")));
+    if (!filler.open(QIODevice::WriteOnly))
+        return;
+    while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
+    }
+    filler.close();
+    filler.open(QIODevice::Append);
+    while (filler.write("x", 1) == 1 && filler.flush()) {
+    }
+}
+
+ImmutableFile::ImmutableFile(const QString &path)
+    : m_path(path)
+{
+    m_made = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+}
+
+ImmutableFile::~ImmutableFile()
+{
+    if (m_made)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
 }
 
 QByteArray readFileBytes(const QString &path)

@@ -76,6 +76,41 @@ private:
     bool m_changed = false;
 };
 
+// A file system of 64 KiB mounted over a folder, to be filled when the test has put its files in
+// it: then no write that needs a new block succeeds. Unmounted when it goes.
+class SmallFileSystem final
+{
+public:
+    explicit SmallFileSystem(const QString &folder);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem &) = delete;
+    SmallFileSystem &operator=(const SmallFileSystem &) = delete;
+
+    bool mounted() const { return m_mounted; }
+    // Takes every free block, the last bytes of a partial one included.
+    void fill() const;
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
+
+// A file no one may change, not even an administrator (chattr +i), until it goes.
+class ImmutableFile final
+{
+public:
+    explicit ImmutableFile(const QString &path);
+    ~ImmutableFile();
+    ImmutableFile(const ImmutableFile &) = delete;
+    ImmutableFile &operator=(const ImmutableFile &) = delete;
+
+    bool made() const { return m_made; }
+
+private:
+    QString m_path;
+    bool m_made = false;
+};
+
 QByteArray readFileBytes(const QString &path);
 // The bytes inside one gzip member, read with zlib's own gzip reader; "<not a gzip member>" when
 // it is not one whole member (so that no input, the empty one included, matches by accident).
