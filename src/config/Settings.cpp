@@ -4,8 +4,10 @@
 #include <limits>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
+#include "AppError.h"
 #include "AppIniFile.h"
 #include "Crypt.h"
 #include "Encodings.h"
@@ -13,6 +15,7 @@
 #include "MessageBoxes.h"
 #include "TimeText.h"
 #include "Util.h"
+#include "WholeFile.h"
 #include "print/PDF417BarCode.h"
 
 namespace {
@@ -229,7 +232,26 @@ void WriteAuthenPwd(const QString &password)
 {
     const QString hex = TCrypt::EncryptString(password, QString::fromLatin1(AuthenPwdKey));
     Ini::WriteString(Section::NetConfig, QStringLiteral("AuthenPwd"), Base64Encode(hex.toLatin1()));
+    UseAuthenPwd(password);
+}
+
+void UseAuthenPwd(const QString &password)
+{
+    TUtil::Wipe(AppSettings().AuthenPwd);
     AppSettings().AuthenPwd = password;
+}
+
+void CheckAuthenPwdWritable()
+{
+    const QString path = SettingsFilePath();
+    // No file yet: the write makes one, which the folder has to take.
+    if (!QFileInfo::exists(path)) {
+        if (!FolderTakesFiles(QFileInfo(path).absolutePath()))
+            throw EIniFileError(QStringLiteral("Unable to write to %1").arg(path));
+        return;
+    }
+    const QString key = QStringLiteral("AuthenPwd");
+    Ini::WriteString(Section::NetConfig, key, Ini::ReadString(Section::NetConfig, key, QString()));
 }
 
 QString ReadPrintTemplateName()
