@@ -696,6 +696,8 @@ private slots:
         QTest::newRow("refused connection") << QStringList() << "http" << QByteArray() << network + "Couldn't connect";
         QTest::newRow("reset in the middle of the reply")
             << QStringList{"--reply", "reset"} << "http" << QByteArray() << network;
+        QTest::newRow("reply cut in its headers") << QStringList{"--reply", "headcut"} << "http" << QByteArray()
+                                                  << network + QStringLiteral("服务器的应答在头部中途中断");
         QTest::newRow("a reply that never ends") << QStringList{"--reply", "endless"} << "http" << QByteArray()
                                                  << network + "Timeout was reached";
         QTest::newRow("HTTP 500") << QStringList{"--status", "500"} << "http" << QByteArray()

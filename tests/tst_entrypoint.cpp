@@ -13,6 +13,8 @@
 
 #include <cstdio>
 
+#include <sys/resource.h>
+
 namespace {
 
 const char CopyVariable[] = "KERROWVANTIS_TEST_COPY";
@@ -24,6 +26,7 @@ const QString LockPath = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLitera
 const QString AsProgram = QStringLiteral("program");
 const QString AsProgramWithoutGbk = QStringLiteral("program-without-gbk");
 const QString AsReportToolWithoutGbk = QStringLiteral("report-without-gbk");
+const QString AsReportTool = QStringLiteral("report");
 
 // What Qt's "GBK" converter does where Qt has no ICU: it converts nothing.
 QByteArray noBytes(const QString &) { return {}; }
@@ -40,6 +43,14 @@ int runAsCopy(int argc, char *argv[])
     const QString mode = qEnvironmentVariable(CopyVariable);
     if (mode == AsReportToolWithoutGbk)
         return RunReportCommand(argc, argv, &missingConverter);
+    if (mode == AsReportTool) {
+        const int result = RunReportCommand(argc, argv);
+        rlimit core{};
+        getrlimit(RLIMIT_CORE, &core);
+        std::printf("core %llu %llu\n", static_cast<unsigned long long>(core.rlim_cur),
+                    static_cast<unsigned long long>(core.rlim_max));
+        return result;
+    }
     TApplication app(argc, argv);
     RecordingMessageBoxes boxes;
     ScopedMessageBoxes scope(boxes);
@@ -49,6 +60,25 @@ int runAsCopy(int argc, char *argv[])
         std::printf("box %s|%s\n", qPrintable(MessageTitle(box.kind)), box.text.toUtf8().constData());
     std::printf("windows %lld\n", static_cast<long long>(QApplication::topLevelWidgets().size()));
     return result;
+}
+
+// Lets the started process write core files as far as this one may: ctest may start everything
+// with them off already, and the program has to turn them off itself.
+void allowCoreFiles(QProcess &process)
+{
+    process.setChildProcessModifier([] {
+        rlimit core{};
+        getrlimit(RLIMIT_CORE, &core);
+        core.rlim_cur = core.rlim_max;
+        setrlimit(RLIMIT_CORE, &core);
+    });
+}
+
+// The program copied into a folder of its own, so that its settings file is the folder's.
+void copyProgram(const QTemporaryDir &folder)
+{
+    for (const QString &file : {ProgramPath, QStringLiteral(BARCODEDLL_PATH)})
+        QVERIFY(QFile::copy(file, folder.filePath(QFileInfo(file).fileName())));
 }
 
 } // namespace
@@ -65,8 +95,7 @@ private slots:
         TestDatabase db(Backend::SQLite);
         InsertSeller(db.connection(), TestSeller());
         QTemporaryDir folder;
-        for (const QString &file : {ProgramPath, QStringLiteral(BARCODEDLL_PATH)})
-            QVERIFY(QFile::copy(file, folder.filePath(QFileInfo(file).fileName())));
+        copyProgram(folder);
         writeFileBytes(folder.filePath(QStringLiteral("Kerrowvantis.ini")),
                        "[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n");
         QFile::remove(LockPath); // left behind by the copy an earlier run killed
@@ -133,6 +162,54 @@ private slots:
             QCOMPARE(QString::fromUtf8(copy.readAllStandardError()),
                      QStringLiteral("kerrowvantis-report: %1\n").arg(missingConverter()));
         }
+    }
+
+    // A lock file left empty (a crash between making and filling it) holds no running copy: the
+    // program starts over it, and keeps core files off, since a core would hold the password.
+    void programStartsOverAnEmptyLockWithoutCoreFiles()
+    {
+        rlimit here{};
+        getrlimit(RLIMIT_CORE, &here);
+        if (here.rlim_max == 0)
+            QSKIP("core files are off for good here; nothing shows that the program turns them off");
+        QTemporaryDir folder;
+        copyProgram(folder);
+        writeFileBytes(LockPath, QByteArray());
+        QProcess program;
+        allowCoreFiles(program);
+        program.setProgram(folder.filePath(QStringLiteral("Kerrowvantis")));
+        program.start();
+        QVERIFY(program.waitForStarted());
+        const auto stop = qScopeGuard([&] {
+            program.kill();
+            program.waitForFinished();
+        });
+        // Its lock names it once it has taken it over.
+        const QByteArray pid = QByteArray::number(program.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(readFileBytes(LockPath).startsWith(pid + '\n'), 10000);
+        QCOMPARE(program.state(), QProcess::Running);
+        QByteArray limit;
+        for (const QByteArray &line : readFileBytes(QStringLiteral("/proc/%1/limits").arg(program.processId())).split('\n')) {
+            if (line.startsWith("Max core file size"))
+                limit = line.simplified();
+        }
+        QCOMPARE(limit, QByteArray("Max core file size 0 0 bytes"));
+    }
+
+    void reportToolTurnsCoreFilesOff()
+    {
+        rlimit here{};
+        getrlimit(RLIMIT_CORE, &here);
+        if (here.rlim_max == 0)
+            QSKIP("core files are off for good here; nothing shows that the tool turns them off");
+        QProcess copy;
+        allowCoreFiles(copy);
+        copy.setProcessEnvironment(copyEnvironment(AsReportTool));
+        copy.start(QCoreApplication::applicationFilePath(),
+                   {QStringLiteral("sales-list"), QStringLiteral("--month"), QStringLiteral("2026-12")});
+        QVERIFY(copy.waitForFinished(10000));
+        QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(copy.readAllStandardOutput(), QByteArray("core 0 0\n"));
     }
 
 private:

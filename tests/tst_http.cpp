@@ -12,6 +12,7 @@
 #include "config/GZip.h"
 #include "config/GbkText.h"
 #include "upload/MyIdHttp.h"
+#include "upload/UploadJournal.h"
 
 namespace {
 
@@ -164,6 +165,10 @@ private slots:
                                           << QStringLiteral("Couldn't connect to server");
         QTest::newRow("time-out") << QStringList{QStringLiteral("--delay-ms"), QStringLiteral("3000")} << false << 500
                                   << QStringLiteral("Timeout was reached");
+        // curl itself takes the closed connection for the end of a reply without a body.
+        QTest::newRow("reply ends in its headers") << QStringList{QStringLiteral("--reply"), QStringLiteral("headcut")}
+                                                   << false << DefaultTotalMs
+                                                   << QStringLiteral("服务器的应答在头部中途中断（HTTP/1.1 200 OK）");
         QTest::newRow("status 500") << QStringList{QStringLiteral("--status"), QStringLiteral("500")} << false
                                     << DefaultTotalMs << QStringLiteral("HTTP/1.1 500 Internal Server Error");
     }
@@ -184,6 +189,7 @@ private slots:
         QVERIFY(!http.Execute(server.url(QStringLiteral("/upload")), {QStringLiteral("NSRSBH=320581739256418")}));
         QCOMPARE(http.ResultValue, QStringLiteral("1"));
         QVERIFY2(http.ResultMessage.startsWith(FailurePrefix + detail), qPrintable(http.ResultMessage));
+        QCOMPARE(http.Failure, http.ResultMessage.mid(FailurePrefix.size()));
     }
 
     void redirectBringsTheCookieBack()
@@ -315,6 +321,12 @@ private slots:
                                                    QStringLiteral("RZDATA=secret")});
         QCOMPARE(first.requests().size(), 1);
         const QList<LoggedRequest> followed = second.requests();
+        // The journal names the server that answered last: the one redirected to, or the one
+        // whose redirect was refused.
+        const JournalEntry entry = JournalEntryOf(QStringLiteral("上传"), QString(), QString(), http, QDateTime());
+        const QUrl answered(refusal.isEmpty() ? target : start);
+        QCOMPARE(entry.host, QStringLiteral("%1:%2").arg(answered.host()).arg(answered.port()));
+        QCOMPARE(entry.action, QStringLiteral("upload"));
         if (refusal.isEmpty()) {
             QVERIFY(received);
             QCOMPARE(http.ResultValue, QStringLiteral("3"));

@@ -1,5 +1,6 @@
 #include "DialogDriver.h"
 #include "TestSupport.h"
+#include "TestTaxServer.h"
 
 #include "config/GbkText.h"
 #include "config/Settings.h"
@@ -20,6 +21,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -519,6 +521,96 @@ private slots:
         QVERIFY(!stored.contains(Gbk::encode(newPwd)));
         AppSettings().AuthenPwd.clear();
         QCOMPARE(ReadAuthenPwd(), newPwd);
+    }
+
+    // A settings file that would not take the new password: the change is refused with the reason
+    // before anything goes to the server. One that refuses it only after the server took it (here
+    // made immutable while the server answers) leaves the new password in use for this run, with
+    // the clerk told to set it again; the file keeps the old one for the next start.
+    void passwordChangeWithUnwritableSettings_data()
+    {
+        QTest::addColumn<QString>("fault"); // immutable, unreadable, or immutable during the exchange
+        QTest::newRow("immutable file") << "immutable";
+        QTest::newRow("unreadable file") << "unreadable";
+        QTest::newRow("file turns immutable while the server answers") << "later";
+    }
+
+    void passwordChangeWithUnwritableSettings()
+    {
+        QFETCH(QString, fault);
+        TempSettings settings;
+        const QString oldPwd = QStringLiteral("old12345");
+        const QString newPwd = QStringLiteral("new67890");
+        WriteAuthenPwd(oldPwd);
+        const QByteArray before = settings.read();
+        const auto chattr = [&](const char *flag) {
+            return QProcess::execute(QStringLiteral("chattr"), {QLatin1String(flag), settings.path()}) == 0;
+        };
+        const auto release = [&] {
+            chattr("-i");
+            QFile::setPermissions(settings.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        };
+        const auto restore = qScopeGuard(release);
+        if (fault == QLatin1String("immutable") && !chattr("+i"))
+            QSKIP("chattr +i does not work on this file system");
+        if (fault == QLatin1String("unreadable"))
+            QFile::setPermissions(settings.path(), QFileDevice::WriteOwner);
+
+        TaxServer server({QStringLiteral("--password"), oldPwd});
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+        Seller().SellerTaxNo = QStringLiteral("110101199001011234");
+        AppSettings().AuthenServer = server.url(QString());
+        AppSettings().EdtPassAction = QStringLiteral("password");
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        bool madeImmutable = false;
+        const PasswordExchange exchange = [&](const QString &url, const QStringList &fields) {
+            const auto answer = ExchangeOverHttp(url, fields);
+            if (fault == QLatin1String("later"))
+                madeImmutable = chattr("+i");
+            return answer;
+        };
+        TSetAuthenPwdForm dialog(exchange);
+        dialog.show();
+        setText(&dialog, "edtNewPwd", newPwd);
+        setText(&dialog, "edtNewPwd2", newPwd);
+        {
+            OrdinaryFileRights rights;
+            click(&dialog, "btnOk");
+        }
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].kind, MessageKind::Warning);
+        const QString said = boxes.shown[0].text;
+        const QList<LoggedRequest> requests = server.requests();
+        if (fault == QLatin1String("later")) {
+            QVERIFY(madeImmutable);
+            QCOMPARE(requests.size(), 1);
+            QVERIFY(requests[0].head.contains("\r\nNEW_PASSWORD: " + newPwd.toLatin1() + "\r\n"));
+            QVERIFY2(said.startsWith(QStringLiteral("密码修改成功！但新密码未能写入设置文件（Unable to write to %1）")
+                                         .arg(settings.path())),
+                     qPrintable(said));
+            QVERIFY(said.contains(QStringLiteral("再设置一次")));
+            QVERIFY(!dialog.isVisible());
+            // The server and this run agree on the new password: the next exchange with it is taken.
+            QCOMPARE(AppSettings().AuthenPwd, newPwd);
+            const auto [value, message] = ExchangeOverHttp(
+                server.url(QStringLiteral("/password")),
+                {QStringLiteral("NSRSBH=1"), QStringLiteral("PASSWORD=") + AppSettings().AuthenPwd,
+                 QStringLiteral("NEW_PASSWORD=") + newPwd});
+            QCOMPARE(value, QStringLiteral("0"));
+        } else {
+            QCOMPARE(requests.size(), 0);
+            QCOMPARE(said, QStringLiteral("密码修改失败！原因：设置文件不能写入，新密码无法保存，未提交服务器"
+                                          "（Unable to write to %1）")
+                               .arg(settings.path()));
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(AppSettings().AuthenPwd, oldPwd);
+        }
+        release();
+        // The file holds the old password still, for the next start.
+        QCOMPARE(settings.read(), before);
+        AppSettings().AuthenPwd.clear();
+        QCOMPARE(ReadAuthenPwd(), oldPwd);
     }
 
     void passwordExchangeGoesOverHttp()

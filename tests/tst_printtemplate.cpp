@@ -125,6 +125,16 @@ private slots:
         QTest::newRow("PrtX empty") << templateFile(form("<TABLELINE>" + item("<PrtX></PrtX>") + "</TABLELINE>")) << sbb << false << nothing;
         QTest::newRow("PrtX with a fraction") << templateFile(form("<TABLELINE>" + item("<PrtX>1.5</PrtX>") + "</TABLELINE>")) << sbb << false << nothing;
         QTest::newRow("PrtX too big") << templateFile(form("<TABLELINE>" + item("<PrtX>99999999999</PrtX>") + "</TABLELINE>")) << sbb << false << nothing;
+        // Ten metres either side of 0 load; anything further would overflow once shifted and
+        // converted to printer pixels.
+        QTest::newRow("positions at the bound") << templateFile(form("<PageWidth>10000</PageWidth><TABLELINE>" + item("<PrtX>-10000</PrtX><PrtY>10000</PrtY><Width>10000</Width><Height>-10000</Height><LineWidth>10000</LineWidth>") + "</TABLELINE>")) << sbb << true << "10000/0// | L(-10000,10000)";
+        QTest::newRow("PrtY at the largest int") << templateFile(form("<TABLELINE>" + item("<PrtY>2147483647</PrtY>") + "</TABLELINE>")) << sbb << false << nothing;
+        QTest::newRow("PrtX past the bound") << templateFile(form("<TABLEDATA>" + item("<PrtX>-10001</PrtX>") + "</TABLEDATA>")) << sbb << false << nothing;
+        QTest::newRow("MaxLength past the bound") << templateFile(form("<TABLETITLE>" + item("<MaxLength>10001</MaxLength>") + "</TABLETITLE>")) << sbb << false << nothing;
+        QTest::newRow("Width past the bound") << templateFile(form("<TABLELINE>" + item("<Width>10001</Width>") + "</TABLELINE>")) << sbb << false << nothing;
+        QTest::newRow("Height past the bound") << templateFile(form("<TABLELINE>" + item("<Height>-2147483648</Height>") + "</TABLELINE>")) << sbb << false << nothing;
+        QTest::newRow("LineWidth past the bound") << templateFile(form("<TABLELINE>" + item("<LineWidth>10000.5</LineWidth>") + "</TABLELINE>")) << sbb << false << nothing;
+        QTest::newRow("PageHeight past the bound") << templateFile(form("<PageHeight>10001</PageHeight>")) << sbb << false << nothing;
         QTest::newRow("PageWidth not a number") << templateFile(form("<PageWidth>A4</PageWidth>")) << sbb << false << nothing;
         QTest::newRow("LineWidth not a number") << templateFile(form("<TABLELINE>" + item("<LineWidth>1e3</LineWidth>") + "</TABLELINE>")) << sbb << false << nothing;
         QTest::newRow("markup in a text field") << templateFile(form("<TABLEDATA>" + item("<Name><b>x</b></Name>") + "</TABLEDATA>")) << sbb << false << nothing;

@@ -132,6 +132,97 @@ private slots:
         QVERIFY(holder.waitForFinished());
         QVERIFY(TUtil::CreateAppMutex(LockName, handle));
     }
+
+    // A lock file no running process holds is taken over, whatever it holds; one a running copy
+    // holds refuses the next copy still, also when its file has been emptied or made unreadable.
+    void appMutexJudgesTheHolderNotTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("zero bytes") << QByteArray() << true << false;
+        QTest::newRow("damaged") << QByteArray("\xff\xfe\0\x01garbage", 11) << true << false;
+        QTest::newRow("unreadable") << QByteArray("4194301\nKerrowvantis\n\n") << false << false;
+        QTest::newRow("held, emptied") << QByteArray() << true << true;
+        QTest::newRow("held, unreadable") << QByteArray() << false << true;
+    }
+
+    void appMutexJudgesTheHolderNotTheFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, readable);
+        QFETCH(bool, held);
+        const QString path = qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + LockName + QStringLiteral(".lock");
+        QFile::remove(path);
+        QProcess holder;
+        const auto stop = qScopeGuard([&] {
+            holder.kill();
+            holder.waitForFinished();
+            QFile::remove(path);
+        });
+        if (held) {
+            holder.start(QStringLiteral(LOCKHOLDER_PATH), {LockName});
+            QVERIFY(holder.waitForReadyRead(10000));
+            QCOMPARE(holder.readAllStandardOutput().trimmed(), QByteArray("locked"));
+        }
+        writeFileBytes(path, content); // the holder's own file, cut in place
+        if (!readable)
+            QFile::setPermissions(path, QFileDevice::Permissions());
+
+        std::unique_ptr<QLockFile> handle;
+        bool first = false;
+        {
+            OrdinaryFileRights rights;
+            first = TUtil::CreateAppMutex(LockName, handle);
+        }
+        QCOMPARE(first, !held);
+        QCOMPARE(bool(handle), !held);
+        QVERIFY(QFile::exists(path));
+        if (held)
+            return;
+        // Taken over for real: the next copy is refused while this one holds it.
+        QProcess second;
+        second.start(QStringLiteral(LOCKHOLDER_PATH), {LockName});
+        QVERIFY(second.waitForReadyRead(10000));
+        QCOMPARE(second.readAllStandardOutput().trimmed(), QByteArray("refused"));
+        second.kill();
+        second.waitForFinished();
+    }
+
+    // A password's buffer is zeroed when no other copy shares it; a shared one is left to the
+    // copy that still holds it.
+    void wipe_data()
+    {
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("alone") << false;
+        QTest::newRow("shared with another copy") << true;
+    }
+
+    void wipe()
+    {
+        QFETCH(bool, shared);
+        QString text = QStringLiteral("pw-%1").arg(12345678);
+        QByteArray bytes = text.toLatin1();
+        const QString otherText = shared ? text : QString();
+        const QByteArray otherBytes = shared ? bytes : QByteArray();
+        const QChar *chars = text.constData();
+        const char *raw = bytes.constData();
+        const qsizetype size = text.size();
+        TUtil::Wipe(text);
+        TUtil::Wipe(bytes);
+        QVERIFY(text.isEmpty());
+        QVERIFY(bytes.isEmpty());
+        if (shared) {
+            QCOMPARE(otherText, QStringLiteral("pw-12345678"));
+            QCOMPARE(otherBytes, QByteArray("pw-12345678"));
+            return;
+        }
+        // The buffers stay with their texts until those take another value, zeroed.
+        QCOMPARE(text.constData(), chars);
+        QCOMPARE(bytes.constData(), raw);
+        QCOMPARE(QStringView(chars, size).toString(), QString(size, QChar(0)));
+        QCOMPARE(QByteArray(raw, size), QByteArray(size, '\0'));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUtil)

@@ -1,9 +1,11 @@
 #include "EntryPoint.h"
 #include "config/Utf8Locale.h"
+#include "config/Util.h"
 #include "config/WidgetMessageBoxes.h"
 
 int main(int argc, char *argv[])
 {
+    TUtil::DisableCoreDumps();
     TApplication app(argc, argv);
     UseUtf8CharacterType();
     // Named, not left to the executable's file name: the user's data folder follows it, and an

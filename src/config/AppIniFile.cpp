@@ -136,6 +136,16 @@ void TAppIniFile::WriteString(const QString &section, const QString &key, const 
 
 void TAppIniFile::WriteStrings(const QString &section, const QList<std::pair<QString, QString>> &values)
 {
+    write(section, values, false);
+}
+
+void TAppIniFile::CheckWritable()
+{
+    write(QString(), {}, true);
+}
+
+void TAppIniFile::write(const QString &section, const QList<std::pair<QString, QString>> &values, bool evenUnchanged)
+{
     const auto refuse = [this] {
         throw EIniFileError(QStringLiteral("Unable to write to %1").arg(m_fileName));
     };
@@ -150,7 +160,7 @@ void TAppIniFile::WriteStrings(const QString &section, const QList<std::pair<QSt
     IniDocument document(*before);
     for (const auto &[key, value] : values)
         document.setValue(section, key, value);
-    if (info.exists() && document.bytes() == *before)
+    if (info.exists() && document.bytes() == *before && !evenUnchanged)
         return; // the file holds these values already
     // A file without write permission for its owner is read-only, even to an administrator.
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -15,6 +16,7 @@
 #include "MessageBoxes.h"
 #include "TimeText.h"
 #include "Util.h"
+#include "WholeFile.h"
 #include "print/PDF417BarCode.h"
 
 namespace {
@@ -236,7 +238,25 @@ void WriteAuthenPwd(const QString &password)
 {
     const QString hex = TCrypt::EncryptString(password, QString::fromLatin1(AuthenPwdKey));
     Ini::WriteString(Section::NetConfig, QStringLiteral("AuthenPwd"), Base64Encode(hex.toLatin1()));
+    UseAuthenPwd(password);
+}
+
+void UseAuthenPwd(const QString &password)
+{
+    TUtil::Wipe(AppSettings().AuthenPwd);
     AppSettings().AuthenPwd = password;
+}
+
+void CheckAuthenPwdWritable()
+{
+    const QString path = SettingsFilePath();
+    // No file yet: the write makes one, which the folder has to take.
+    if (!QFileInfo::exists(path)) {
+        if (!FolderTakesFiles(QFileInfo(path).absolutePath()))
+            throw EIniFileError(QStringLiteral("Unable to write to %1").arg(path));
+        return;
+    }
+    TAppIniFile(path).CheckWritable();
 }
 
 QString ReadPrintTemplateName()

@@ -97,6 +97,12 @@ void WriteShowInput(bool on);
 QString ReadAuthenPwd();
 // Stores the password enciphered and makes it the current one.
 void WriteAuthenPwd(const QString &password);
+// Makes the password the current one for this run without storing it; the buffer of the one it
+// replaces is wiped.
+void UseAuthenPwd(const QString &password);
+// Writes the stored password back as it stands, which changes nothing: raises EIniFileError when
+// the settings file, or its folder, would not take the next WriteAuthenPwd.
+void CheckAuthenPwdWritable();
 
 // Name of the print template for the seller's tax office.
 QString ReadPrintTemplateName();

@@ -3,8 +3,19 @@
 #include "GbkText.h"
 #include "TimeText.h"
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QWindow>
@@ -30,19 +41,105 @@ QString TUtil::GetAppDir()
     return dir;
 }
 
+namespace {
+
+#if defined(Q_OS_LINUX)
+// Whether the kernel lists a lock on the file's inode in /proc/locks: for a file this user may
+// not open. The inode number alone decides (the device there may not be stat's on every file
+// system), so a lock on a namesake elsewhere counts too; true when the list cannot be read.
+bool lockListed(const QByteArray &name)
+{
+    struct stat info {};
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (::stat(name.constData(), &info) != 0 || !locks.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray inode = ':' + QByteArray::number(quint64(info.st_ino));
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        for (const QByteArray &word : line.simplified().split(' ')) {
+            if (word.count(':') == 2 && word.endsWith(inode))
+                return true;
+        }
+    }
+    return false;
+}
+#endif
+
+// Removes a lock file that no running process holds, whatever it holds: QLockFile judges a lock
+// by the process its content names, so a file left empty, damaged or unreadable by a crash would
+// refuse every start. True when the file was removed.
+bool removeUnheldLock(const QString &path)
+{
+#if defined(Q_OS_WIN)
+    // A running copy keeps its lock file open without sharing deletion.
+    return QFile::remove(path);
+#else
+    // A running copy holds an flock on its lock file (QLockFile takes one) until it ends.
+    const QByteArray name = QFile::encodeName(path);
+    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+#if defined(Q_OS_LINUX)
+        return errno == EACCES && !lockListed(name) && ::unlink(name.constData()) == 0;
+#else
+        return false;
+#endif
+    }
+    const bool removed = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(name.constData()) == 0;
+    ::close(fd);
+    return removed;
+#endif
+}
+
+} // namespace
+
 bool TUtil::CreateAppMutex(const QString &name, std::unique_ptr<QLockFile> &handle)
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(name + QStringLiteral(".lock")));
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".lock"));
+    auto lock = std::make_unique<QLockFile>(path);
     // Never stale by age: only a lock whose process is gone is taken over.
     lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
+    const bool locked = lock->tryLock(0)
+        || (lock->error() == QLockFile::LockFailedError && removeUnheldLock(path) && lock->tryLock(0));
+    if (locked) {
         handle = std::move(lock);
         return true;
     }
     return lock->error() != QLockFile::LockFailedError;
+}
+
+void TUtil::WipeMemory(void *data, size_t bytes)
+{
+    auto *byte = static_cast<volatile unsigned char *>(data);
+    while (bytes--)
+        *byte++ = 0;
+}
+
+void TUtil::Wipe(QString &text)
+{
+    // A shared buffer is another copy's too; writing through it would change that copy.
+    if (!text.isEmpty() && text.isDetached())
+        WipeMemory(text.data(), size_t(text.size()) * sizeof(QChar));
+    text.resize(0);
+}
+
+void TUtil::Wipe(QByteArray &bytes)
+{
+    if (!bytes.isEmpty() && bytes.isDetached())
+        WipeMemory(bytes.data(), size_t(bytes.size()));
+    bytes.resize(0);
+}
+
+void TUtil::DisableCoreDumps()
+{
+#ifdef Q_OS_UNIX
+    // Soft and hard limit alike, so that nothing later in the process can raise it again.
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+#endif
 }
 
 void TUtil::IncludePathDelimiter(QString &path)

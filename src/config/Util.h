@@ -27,8 +27,21 @@ public:
 
     // Takes the desktop-wide lock named name and keeps it in handle for the whole run.
     // False only when another running copy holds it; a copy that died leaves no lock behind,
-    // and a lock that cannot be made at all counts as true.
+    // whatever its file holds (empty, damaged, unreadable), and a lock that cannot be made at
+    // all counts as true.
     static bool CreateAppMutex(const QString &name, std::unique_ptr<QLockFile> &handle);
+
+    // Overwrites the bytes with zeros where the compiler cannot leave it out.
+    static void WipeMemory(void *data, size_t bytes);
+    // Zeros the text's buffer, when no other copy shares it, and empties the text; the buffer
+    // stays with the text until the text is given another value or goes. For passwords.
+    static void Wipe(QString &text);
+    static void Wipe(QByteArray &bytes);
+
+    // Keeps a crash of this process from writing its memory, and the upload password and the
+    // buyers' identity numbers in it, to a core file. Called first thing by each program;
+    // Windows leaves crash dumps to its own settings.
+    static void DisableCoreDumps();
 
     // Appends a path separator unless the path already ends with one.
     static void IncludePathDelimiter(QString &path);

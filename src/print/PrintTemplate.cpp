@@ -1,6 +1,7 @@
 #include "PrintTemplate.h"
 
 #include <climits>
+#include <cmath>
 #include <memory>
 #include <optional>
 
@@ -25,6 +26,11 @@ constexpr char FieldTitle[] = "Title";
 constexpr char FieldWidth[] = "Width";
 constexpr char FieldHeight[] = "Height";
 constexpr char FieldLineWidth[] = "LineWidth";
+
+// Positions and sizes further than this from 0 are refused: ten metres is far beyond any form
+// (an A4 sheet is 210 x 297 mm), and within it every sum of a position, a size, the barcode's
+// shift and the operator's offsets, and its conversion to printer pixels, stays an int.
+constexpr int MaxMillimetres = 10000;
 
 struct DocFree {
     void operator()(xmlDoc *doc) const { xmlFreeDoc(doc); }
@@ -113,14 +119,18 @@ bool readText(const xmlNode *element, QString &target)
     return text.has_value();
 }
 
-bool readInteger(const xmlNode *element, int &target)
+// A value beyond limit either side of 0 fails like text that is no number.
+bool readInteger(const xmlNode *element, int &target, int limit = INT_MAX)
 {
     const std::optional<QString> text = textOf(element);
-    const std::optional<int> value = text ? parseInteger(*text) : std::nullopt;
+    std::optional<int> value = text ? parseInteger(*text) : std::nullopt;
+    if (value && (*value > limit || *value < -limit))
+        value.reset();
     if (value)
         target = *value;
     return value.has_value();
 }
+
 
 bool readTextField(const xmlNode *item, const char *name, QString &target)
 {
@@ -128,19 +138,22 @@ bool readTextField(const xmlNode *item, const char *name, QString &target)
     return !field || readText(field, target);
 }
 
-bool readIntegerField(const xmlNode *item, const char *name, int &target)
+bool readIntegerField(const xmlNode *item, const char *name, int &target, int limit = INT_MAX)
 {
     const xmlNode *field = childNamed(item, name);
-    return !field || readInteger(field, target);
+    return !field || readInteger(field, target, limit);
 }
 
+// A line width in millimetres, within MaxMillimetres like the positions.
 bool readDecimalField(const xmlNode *item, const char *name, double &target)
 {
     const xmlNode *field = childNamed(item, name);
     if (!field)
         return true;
     const std::optional<QString> text = textOf(field);
-    const std::optional<double> value = text ? parseDecimal(*text) : std::nullopt;
+    std::optional<double> value = text ? parseDecimal(*text) : std::nullopt;
+    if (value && std::fabs(*value) > MaxMillimetres)
+        value.reset();
     if (value)
         target = *value;
     return value.has_value();
@@ -149,7 +162,7 @@ bool readDecimalField(const xmlNode *item, const char *name, double &target)
 // The width and font that data and title items share.
 bool readTextStyle(const xmlNode *element, TPrintItem &item)
 {
-    return readIntegerField(element, FieldMaxLength, item.MaxLength) && readTextField(element, FieldFontName, item.FontName)
+    return readIntegerField(element, FieldMaxLength, item.MaxLength, MaxMillimetres) && readTextField(element, FieldFontName, item.FontName)
            && readIntegerField(element, FieldFontSize, item.FontSize)
            && readIntegerField(element, FieldFontStyle, item.FontStyle);
 }
@@ -157,7 +170,8 @@ bool readTextStyle(const xmlNode *element, TPrintItem &item)
 bool readItem(const xmlNode *element, PrintItemKind kind, TPrintItem &item)
 {
     item.Kind = kind;
-    bool ok = readIntegerField(element, FieldPrtX, item.PrtX) && readIntegerField(element, FieldPrtY, item.PrtY);
+    bool ok = readIntegerField(element, FieldPrtX, item.PrtX, MaxMillimetres)
+              && readIntegerField(element, FieldPrtY, item.PrtY, MaxMillimetres);
     switch (kind) {
     case PrintItemKind::Data:
         ok = ok && readTextField(element, FieldName, item.Name) && readTextField(element, FieldDisName, item.DisName)
@@ -168,7 +182,8 @@ bool readItem(const xmlNode *element, PrintItemKind kind, TPrintItem &item)
         ok = ok && readTextField(element, FieldTitle, item.Title) && readTextStyle(element, item);
         break;
     case PrintItemKind::Line:
-        ok = ok && readIntegerField(element, FieldWidth, item.Width) && readIntegerField(element, FieldHeight, item.Height)
+        ok = ok && readIntegerField(element, FieldWidth, item.Width, MaxMillimetres)
+             && readIntegerField(element, FieldHeight, item.Height, MaxMillimetres)
              && readDecimalField(element, FieldLineWidth, item.LineWidth);
         break;
     }
@@ -200,9 +215,9 @@ bool readTemplate(const xmlNode *element, TPrintTemplate &form)
         if (isNamed(child, "TemplateDesc"))
             ok = readText(child, form.TemplateDesc);
         else if (isNamed(child, "PageWidth"))
-            ok = readInteger(child, form.PageWidth);
+            ok = readInteger(child, form.PageWidth, MaxMillimetres);
         else if (isNamed(child, "PageHeight"))
-            ok = readInteger(child, form.PageHeight);
+            ok = readInteger(child, form.PageHeight, MaxMillimetres);
         else if (isNamed(child, "PrintWay"))
             ok = readText(child, form.PrintWay);
         else if (isNamedIgnoringCase(child, "TABLEDATA"))

@@ -34,8 +34,8 @@ public:
 
     // Reads the template named templateName (exact name) from the XML file. True also when the
     // file holds no template of that name; then nothing is loaded. False on a missing or
-    // malformed file, a number that is not one, markup where text belongs or an empty group;
-    // the template is left empty then.
+    // malformed file, a number that is not one, a position or size beyond 10,000 mm either side
+    // of 0, markup where text belongs or an empty group; the template is left empty then.
     bool LoadTemplate(const QString &filePath, const QString &templateName);
 
     // Index in Items of the first data item named name (ignoring case); -1 when there is none.

@@ -122,6 +122,7 @@ int run(const QString &command, const QDate &month, QString folder, const QStrin
 
 int RunReportCommand(int argc, char *argv[], QString (*conversionCheck)())
 {
+    TUtil::DisableCoreDumps();
     QCoreApplication app(argc, argv);
     UseUtf8CharacterType();
     // Every report is GBK: without a converter there is nothing the tool could write.

@@ -1,5 +1,6 @@
 #include "MyIdHttp.h"
 
+#include <cstring>
 #include <memory>
 
 #include <curl/curl.h>
@@ -7,6 +8,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 
 #include "config/AppIniFile.h"
 #include "config/GbkText.h"
@@ -30,7 +32,13 @@ struct CurlHandleDeleter {
 };
 
 struct HeaderListDeleter {
-    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist *list) const
+    {
+        // The lines hold the password and the buyers' identity numbers in clear.
+        for (const curl_slist *line = list; line; line = line->next)
+            TUtil::WipeMemory(line->data, std::strlen(line->data));
+        curl_slist_free_all(list);
+    }
 };
 
 using CurlHandle = std::unique_ptr<CURL, CurlHandleDeleter>;
@@ -40,6 +48,9 @@ struct Reply {
     QByteArray body;
     bool cut = false;
     QByteArray statusLine;
+    // The blank line after the last status line's headers came; curl takes a connection closed
+    // in the middle of the headers for a finished reply without a body.
+    bool headEnded = false;
 };
 
 void initialiseCurl()
@@ -70,8 +81,12 @@ size_t takeHeader(char *data, size_t size, size_t count, void *userData)
     const size_t bytes = size * count;
     const QByteArray line(data, static_cast<qsizetype>(bytes));
     // The last status line is the final reply's, after any redirects.
-    if (line.startsWith("HTTP/"))
+    if (line.startsWith("HTTP/")) {
         reply->statusLine = line.trimmed();
+        reply->headEnded = false;
+    } else if (line == "\r\n" || line == "\n") {
+        reply->headEnded = true;
+    }
     return bytes;
 }
 
@@ -155,6 +170,7 @@ bool TMyIdHttp::CheckUrl(const QString &url)
 bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
 {
     Url = url;
+    EffectiveUrl = url;
     Fields = fields;
     HttpStatus = 0;
     Failure.clear();
@@ -171,7 +187,15 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
     for (const QString &field : fields) {
         const qsizetype equals = field.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? field : field.left(equals);
-        const QString value = equals < 0 ? QString() : field.mid(equals + 1);
+        QString value = equals < 0 ? QString() : field.mid(equals + 1);
+        QByteArray valueBytes;
+        QByteArray line;
+        // Each copy of the value is wiped once curl has made its own, which the list's deleter wipes.
+        const auto wipe = qScopeGuard([&] {
+            TUtil::Wipe(value);
+            TUtil::Wipe(valueBytes);
+            TUtil::Wipe(line);
+        });
         if (value.isEmpty())
             continue;
         // A line break would end the header early and smuggle in lines of its own.
@@ -183,7 +207,8 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
             Fail(QStringLiteral("字段 %1 含有空字符，未发送").arg(name));
             return false;
         }
-        const QByteArray line = Gbk::encode(name) + ": " + Gbk::encode(value);
+        valueBytes = Gbk::encode(value);
+        line = Gbk::encode(name) + ": " + valueBytes;
         curl_slist *grown = curl_slist_append(headers.get(), line.constData());
         if (!grown) {
             Fail(QString::fromUtf8(curl_easy_strerror(CURLE_OUT_OF_MEMORY)));
@@ -236,10 +261,18 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
     for (int redirects = 0;; ++redirects) {
         reply = Reply{};
         CURLcode result = curl_easy_perform(handle);
+        const char *requested = nullptr;
+        if (curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &requested) == CURLE_OK && requested)
+            EffectiveUrl = Gbk::decode(QByteArray(requested));
         if (result == CURLE_WRITE_ERROR && reply.cut)
             result = CURLE_OK;
         if (result != CURLE_OK) {
             Fail(curlFailure(result, errorBuffer));
+            return false;
+        }
+        if (!reply.headEnded) {
+            Fail(QStringLiteral("服务器的应答在头部中途中断（%1）")
+                     .arg(reply.statusLine.isEmpty() ? QStringLiteral("没有状态行") : QString::fromLatin1(reply.statusLine)));
             return false;
         }
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
@@ -252,9 +285,7 @@ bool TMyIdHttp::Execute(const QString &url, const QStringList &fields)
             Fail(QString::fromUtf8(curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS)));
             return false;
         }
-        const char *current = nullptr;
-        curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &current);
-        if (const QString refusal = redirectRefusal(current, next); !refusal.isEmpty()) {
+        if (const QString refusal = redirectRefusal(requested, next); !refusal.isEmpty()) {
             Fail(refusal);
             return false;
         }

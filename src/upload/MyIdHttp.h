@@ -37,6 +37,9 @@ public:
     static void SetTimeouts(int connectMs, int totalMs);
 
     QString Url;
+    // The address the last request went to, after any redirects: the server that answered, or
+    // the one that could not be reached. Url until a request is made.
+    QString EffectiveUrl;
     QString ResultValue;
     QString ResultMessage;
     QStringList Fields;

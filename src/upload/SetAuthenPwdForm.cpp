@@ -103,16 +103,12 @@ void TSetAuthenPwdForm::btnOkClick()
     }
     const SettingsValues &values = AppSettings();
     // No address check first: a bad address fails as the network failure the clerk then reads.
-    const auto [result, message] = m_exchange(
-        values.AuthenServer + QLatin1Char('/') + values.EdtPassAction,
+    const PasswordChange change = ChangeAuthenPwd(
+        m_exchange, values.AuthenServer + QLatin1Char('/') + values.EdtPassAction,
         {QStringLiteral("NSRSBH=") + Seller().SellerTaxNo, QStringLiteral("PASSWORD=") + m_oldPwd->text(),
-         QStringLiteral("NEW_PASSWORD=") + newPwd});
-    // Only a password the server has taken may replace the one in use.
-    if (result != QLatin1String("0")) {
-        ShowWarning(QStringLiteral("密码修改失败！原因：") + message);
-        return;
-    }
-    WriteAuthenPwd(newPwd);
-    ShowWarning(QStringLiteral("密码修改成功！"));
-    accept();
+         QStringLiteral("NEW_PASSWORD=") + newPwd},
+        newPwd);
+    ShowWarning(change.message);
+    if (change.accepted)
+        accept();
 }

@@ -73,13 +73,15 @@ QStringList MaskedFields(const QStringList &fields)
 JournalEntry JournalEntryOf(const QString &kind, const QString &invoiceCode, const QString &invoiceNumber,
                             const TMyIdHttp &http, const QDateTime &time)
 {
-    const QUrl url(http.Url);
+    // The server that answered, which a redirect may have made another port's.
+    const QString &address = http.EffectiveUrl.isEmpty() ? http.Url : http.EffectiveUrl;
+    const QUrl url(address);
     JournalEntry entry;
     entry.time = time;
     entry.kind = kind;
     entry.invoiceCode = invoiceCode;
     entry.invoiceNumber = invoiceNumber;
-    entry.host = url.host().isEmpty() ? http.Url : url.host() + (url.port() > 0 ? QStringLiteral(":%1").arg(url.port()) : QString());
+    entry.host = url.host().isEmpty() ? address : url.host() + (url.port() > 0 ? QStringLiteral(":%1").arg(url.port()) : QString());
     entry.action = url.path().section(QLatin1Char('/'), -1);
     entry.fields = MaskedFields(http.Fields);
     entry.httpStatus = http.HttpStatus;
