@@ -18,7 +18,7 @@ packages=(
     fontconfig fonts-arphic-uming
     gzip clang
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
-    python3-xlrd gnumeric
+    python3-xlrd gnumeric strace
     desktop-file-utils
 )
 

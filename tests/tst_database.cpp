@@ -381,16 +381,26 @@ private slots:
         QTest::newRow("only a point") << "." << "";
         QTest::newRow("two points") << "1.2.3" << "";
         QTest::newRow("NULL") << "" << "";
+        QTest::newRow("blanks only") << "  " << "";
         QTest::newRow("no number") << "abc" << "";
+        QTest::newRow("thousands separator") << "1,234.50" << "";
+        QTest::newRow("more cents than fit") << "1e30" << "1000000000000000000000000000000.00";
     }
 
     // AmountCents reads the common forms its own quick way; it must agree with CentsText on all.
+    // A report reads the same cents, but refuses a text that is no amount unless it is empty.
     void centsText()
     {
         QFETCH(QString, decimal);
         QFETCH(QString, cents);
         QCOMPARE(CentsText(decimal), cents);
-        QCOMPARE(AmountCents(decimal), QString(cents).remove(QLatin1Char('.')).toLongLong());
+        bool fits = false;
+        const qint64 whole = QString(cents).remove(QLatin1Char('.')).toLongLong(&fits);
+        QCOMPARE(AmountCents(decimal), whole);
+        if (fits || decimal.trimmed().isEmpty())
+            QCOMPARE(InvoiceAmountCents(decimal, u"132000000001", u"00000002"), whole);
+        else
+            QVERIFY_THROWS_EXCEPTION(EConvertError, InvoiceAmountCents(decimal, u"132000000001", u"00000002"));
     }
 
     // The price without tax is computed by the database: in binary floating point wherever

@@ -35,6 +35,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -149,6 +151,15 @@ struct Flows {
     void insert(const DemoInvoice &invoice) { InsertInvoice(database.connection(), invoice); }
 
     QString mark(const QString &number) { return UploadMark(database.connection(), number); }
+
+    // One invoice listed and selected, sold by 某某汽车销售有限公司: what the files are made of.
+    void listOneInvoice()
+    {
+        insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 09:00:00.000")));
+        list.Refresh();
+        list.current = 0;
+        Seller().SellerName = QStringLiteral("某某汽车销售有限公司");
+    }
 
     TempSettings settings;
     TestDatabase database;
@@ -611,10 +622,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(bool, full);
         Flows f(Backend::SQLite);
-        f.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 09:00:00.000")));
-        f.list.Refresh();
-        f.list.current = 0;
-        Seller().SellerName = QStringLiteral("某某汽车销售有限公司");
+        f.listOneInvoice();
         const QDate month(2026, 12, 1);
 
         QTemporaryDir base;
@@ -682,6 +690,137 @@ private slots:
             QVERIFY(earlier.open(QIODevice::ReadOnly));
             QCOMPARE(earlier.readAll(), old);
         }
+    }
+
+    // A file's name made of database values never leaves the chosen folder: a seller's name, a
+    // taxpayer number or a tax office code with separators or ".." is one name in the folder.
+    // The folder is deep inside the test's own, with a folder for the names to climb into.
+    void namesFromTheDatabaseStayInTheFolder_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("value");
+        for (const char *file : {"sales list", "IC data", "record export", "monthly archive"}) {
+            QTest::newRow((QByteArray(file) + ", climbing out").constData()) << QString::fromLatin1(file)
+                                                                             << QStringLiteral("../../../escape/EVIL");
+            QTest::newRow((QByteArray(file) + ", separators").constData()) << QString::fromLatin1(file)
+                                                                           << QStringLiteral("甲/乙\\丙");
+        }
+    }
+    void namesFromTheDatabaseStayInTheFolder()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, value);
+        Flows f(Backend::SQLite);
+        f.listOneInvoice();
+        const QDate month(2026, 12, 1);
+        QTemporaryDir base;
+        const QString folder = base.filePath(QStringLiteral("a/b/c/out"));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(base.filePath(QStringLiteral("a/escape"))));
+
+        QString path;
+        if (file == QLatin1String("sales list")) {
+            Seller().SellerName = value;
+            path = SaleReportPath(folder, Seller().SellerName, month);
+            WriteSaleReport(f.database.connection(), QStringLiteral(TEMPLATE_DIR "/机动车销售统一发票清单.vts"), path, month,
+                            Seller());
+        } else if (file == QLatin1String("IC data")) {
+            Seller().SellerTaxNo = value;
+            path = WriteICData(f.database.connection(), folder, QDate(2027, 1, 15), month, Seller());
+        } else if (file == QLatin1String("record export")) {
+            Seller().TaxAuthCode = value;
+            ScriptedBrowser browser;
+            browser.answer = folder;
+            f.prompt.answers = {Answer};
+            path = ExportRecord(f.seams(), browser, Seller());
+        } else {
+            Seller().SellerName = value;
+            path = WriteSBSJArchive(f.database.connection(), folder, month, Seller());
+        }
+        QCOMPARE(QFileInfo(path).absolutePath(), folder);
+        QVERIFY2(QFileInfo(path).fileName().contains(QStringLiteral("escape_EVIL"))
+                     || QFileInfo(path).fileName().contains(QStringLiteral("甲_乙_丙")),
+                 qPrintable(path));
+        QStringList written;
+        for (QDirIterator it(base.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            written << it.next();
+        QCOMPARE(written, QStringList{path});
+    }
+
+    // An amount stored as a text that is no number is never written as 0.00: the report, the
+    // archive and the upload message are refused, the invoice named, and an earlier file stays.
+    // PostgreSQL keeps the amount as text here, as some invoicing databases do.
+    void amountThatIsNoNumberIsRefused_data()
+    {
+        QTest::addColumn<Backend>("backend");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("amount");
+        for (const Backend backend : {Backend::SQLite, Backend::PostgreSQL}) {
+            for (const char *file : {"sales list", "IC data", "monthly archive", "upload message"}) {
+                for (const char *amount : {"1,234.50", "12元", "-"}) {
+                    const QByteArray name = BackendName(backend).toLatin1() + ", " + file + ", " + amount;
+                    QTest::newRow(name.constData()) << backend << QString::fromLatin1(file) << QString::fromUtf8(amount);
+                }
+            }
+        }
+    }
+    void amountThatIsNoNumberIsRefused()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(QString, file);
+        QFETCH(QString, amount);
+        SKIP_UNAVAILABLE(backend);
+        Flows f(backend);
+        if (backend == Backend::PostgreSQL)
+            f.database.connection().Execute(QStringLiteral("alter table bdjdcxstyfp alter column jshj type varchar(30)"));
+        // Around the invoice in question, one of no amount and one of a blank amount: both 0.00.
+        f.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 09:00:00.000")));
+        DemoInvoice odd = newInvoice(QStringLiteral("00000002"), QStringLiteral("2026-12-10 09:30:00.000"));
+        odd.jshj = amount;
+        f.insert(odd);
+        DemoInvoice none = newInvoice(QStringLiteral("00000003"), QStringLiteral("2026-12-10 09:40:00.000"));
+        none.jshj.clear();
+        f.insert(none);
+        f.database.connection().Execute(QStringLiteral("update bdjdcxstyfp set jshj = '  ' where jdhm = '00000001'"));
+        Seller().SellerName = QStringLiteral("某某汽车销售有限公司");
+        const QDate month(2026, 12, 1);
+        QTemporaryDir folder;
+        const QMap<QString, QString> names{
+            {QStringLiteral("sales list"), SaleReportName(Seller().SellerName, month)},
+            {QStringLiteral("IC data"), ICDataFileName(Seller().SellerTaxNo, QDate(2027, 1, 15))},
+            {QStringLiteral("monthly archive"),
+             SBSJBaseName(Seller().SellerName, Seller().SellerTaxNo, QStringLiteral("2026-12")) + QStringLiteral(".zip")}};
+        const QString path = names.contains(file) ? QDir(folder.path()).filePath(names[file]) : QString();
+        if (!path.isEmpty())
+            writeFileBytes(path, "the earlier file");
+
+        const auto make = [&] {
+            if (file == QLatin1String("sales list"))
+                WriteSaleReport(f.database.connection(), QStringLiteral(TEMPLATE_DIR "/机动车销售统一发票清单.vts"), path, month,
+                                Seller());
+            else if (file == QLatin1String("IC data"))
+                WriteICData(f.database.connection(), folder.path(), QDate(2027, 1, 15), month, Seller());
+            else if (file == QLatin1String("monthly archive"))
+                WriteSBSJArchive(f.database.connection(), folder.path(), month, Seller());
+            else
+                MakeInvoiceTaxML(f.database.connection(), Code, QStringLiteral("00000002"));
+        };
+        QString why;
+        try {
+            make();
+        } catch (const EConvertError &error) {
+            why = error.text();
+        }
+        QCOMPARE(why, QStringLiteral("发票代码 132000000001、发票号码 00000002 的价税合计“%1”不是有效的金额").arg(amount));
+        if (!path.isEmpty()) {
+            QCOMPARE(readFileBytes(path), QByteArray("the earlier file"));
+            QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{names[file]});
+        }
+
+        // Once the amount is a number, the same data make the file: no amount and blanks are 0.00.
+        f.database.connection().Execute(QStringLiteral("update bdjdcxstyfp set jshj = '1234.50' where jdhm = '00000002'"));
+        make();
+        if (!path.isEmpty())
+            QVERIFY(readFileBytes(path) != "the earlier file");
     }
 
     // The faults of the exchange, at the automatic upload: each is said, nothing is marked, the

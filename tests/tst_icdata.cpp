@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "ReportTool.h"
 #include "ScriptedBrowser.h"
 #include "TestSupport.h"
 
@@ -11,6 +12,8 @@
 #include "reports/ICData.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -143,6 +146,94 @@ private slots:
 
         const QStringList empty = parsed(MakeICDocument(db.connection(), QStringLiteral("2009-05"), seller()));
         QCOMPARE(empty.mid(5), (QStringList{"JDC_QYJDCXSFPB_MXXX=", "JDC_QYJDCXSFPB_HJ", "JDC_QYJDCXSFPB_JFHJJE_HJ=      0.00"}));
+    }
+
+    // The file's name carries the day it is made, not its month: a file of that name holding
+    // another month is replaced only on --force; one of the same month is replaced.
+    void commandLineKeepsAnotherMonth_data()
+    {
+        QTest::addColumn<QString>("earlier"); // the month already written, or "not ours"
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("held"); // the tax period the file holds afterwards; empty: "not ours"
+        QTest::newRow("same month replaced") << "2026-10" << QStringList{"--month", "2026-10"} << 0 << "202610";
+        QTest::newRow("another month kept") << "2026-10" << QStringList{"--month", "2026-11"} << 6 << "202610";
+        QTest::newRow("another month forced") << "2026-10" << QStringList{"--month", "2026-11", "--force"} << 0 << "202611";
+        QTest::newRow("a file not ours kept") << "not ours" << QStringList{"--month", "2026-11"} << 6 << "";
+        QTest::newRow("a file not ours forced") << "not ours" << QStringList{"--month", "2026-11", "--force"} << 0 << "202611";
+    }
+    void commandLineKeepsAnotherMonth()
+    {
+        QFETCH(QString, earlier);
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QString, held);
+        TestDatabase db(Backend::SQLite);
+        InsertSeller(db.connection(), TestSeller());
+        InsertInvoice(db.connection(), invoice("00000001", "2026-10-20 10:00:00", "0", QStringLiteral("十月"), "100000"));
+        InsertInvoice(db.connection(), invoice("00000002", "2026-11-20 10:00:00", "0", QStringLiteral("十一月"), "50000.5"));
+        const ReportTool tool(QStringLiteral(REPORT_TOOL_PATH));
+        QTemporaryDir out;
+        const QStringList common{"ic-data", "--dsn", db.dsn(), "--out", out.path()};
+        const QString path = out.filePath(ICDataFileName(TestSeller().nsrsbh, QDate::currentDate()));
+        if (earlier == QLatin1String("not ours")) {
+            writeFileBytes(path, "<notes>not an IC-card file</notes>");
+        } else {
+            const ReportTool::Run first = tool.run(common + QStringList{"--month", earlier});
+            QVERIFY2(first.status == 0, qPrintable(first.error));
+            QCOMPARE(first.output, path);
+        }
+        const QByteArray before = readFileBytes(path);
+
+        const ReportTool::Run second = tool.run(common + options);
+        QVERIFY2(second.status == status, qPrintable(second.error));
+        const QByteArray after = readFileBytes(path);
+        if (held.isEmpty())
+            QCOMPARE(after, before);
+        else
+            QCOMPARE(parsed(after).value(4), QStringLiteral("JDC_QYJDCXSFPB_SSQ=") + held);
+        if (status == 0) {
+            QCOMPARE(second.output, path);
+        } else {
+            QCOMPARE(after, before);
+            QVERIFY2(second.error.contains(QLatin1String("--force")), qPrintable(second.error));
+        }
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
+    }
+
+    // In the window, a file of another month is the question that says which months; No keeps it.
+    void windowAsksBeforeReplacingAnotherMonth()
+    {
+        TempSettings settings;
+        RecordingMessageBoxes boxes;
+        boxes.replies = {false, true};
+        ScopedMessageBoxes scope(boxes);
+        TestDatabase db(Backend::SQLite);
+        InsertSeller(db.connection(), TestSeller());
+        LoadSellerDetails(db.connection());
+        InsertInvoice(db.connection(), invoice("00000001", "2009-01-20 00:00:00", "0", QStringLiteral("一月"), "100000"));
+        InsertInvoice(db.connection(), invoice("00000002", "2009-02-01 00:00:00", "0", QStringLiteral("二月"), "7"));
+        QTemporaryDir out;
+        ScriptedBrowser browser;
+        browser.answer = out.path();
+        FixedClock clock(QDateTime(QDate(2009, 3, 15), QTime(9, 0)));
+        TfrmMKICData window(db.connection(), &browser, clock);
+        window.btnPathClick();
+        const QString path = window.FileNameEdit()->text();
+        WriteICDataFile(db.connection(), path, QStringLiteral("2009-01"), Seller());
+        const QByteArray january = readFileBytes(path);
+
+        window.btnExportClick();
+        QCOMPARE(boxes.shown.last().kind, MessageKind::Question);
+        QCOMPARE(boxes.shown.last().text, path + QStringLiteral("已经存在，其中是2009-01的数据，是否替换为2009-02的数据？"));
+        QCOMPARE(readFileBytes(path), january);
+        window.btnExportClick();
+        QCOMPARE(boxes.shown.last().text, QStringLiteral("导出数据成功！"));
+        QCOMPARE(parsed(readFileBytes(path)).value(4), QStringLiteral("JDC_QYJDCXSFPB_SSQ=200902"));
+
+        // A file of its own month is asked about as before.
+        window.btnExportClick();
+        QCOMPARE(boxes.shown.last().text, path + QStringLiteral("已经存在，是否重新生成？？"));
     }
 
     void windowWritesReplacesAndKeeps()

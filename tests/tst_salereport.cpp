@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "ReportTool.h"
 #include "ScriptedBrowser.h"
 #include "TestSupport.h"
 
@@ -235,6 +236,49 @@ private slots:
         QCOMPARE(boxes.shown.last().text, QStringLiteral("模板文件不存在！"));
     }
 
+    // The list a scheduled job made is the list the window finds and asks before it replaces:
+    // one name and one place for both, whatever blanks the seller's name carries.
+    void windowFindsTheListTheToolMade_data()
+    {
+        QTest::addColumn<QString>("seller");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain name") << "某某汽车" << "某某汽车2008年03月机动车销售统一发票清单.xls";
+        QTest::newRow("blanks around the name") << "  某某汽车 " << "某某汽车 2008年03月机动车销售统一发票清单.xls";
+    }
+    void windowFindsTheListTheToolMade()
+    {
+        QFETCH(QString, seller);
+        QFETCH(QString, name);
+        TempSettings settings;
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        TestDatabase db(Backend::SQLite);
+        DemoSeller dealer = TestSeller();
+        dealer.xhdwmc = seller;
+        InsertSeller(db.connection(), dealer);
+        LoadSellerDetails(db.connection());
+        insertMonth(db.connection());
+        QTemporaryDir out;
+        const ReportTool tool(QStringLiteral(REPORT_TOOL_PATH), TemplateFile);
+        const ReportTool::Run run
+            = tool.run({"sales-list", "--month", "2008-03", "--dsn", db.dsn(), "--out", out.path()});
+        QVERIFY2(run.status == 0, qPrintable(run.error));
+        const QString path = out.filePath(name);
+        QCOMPARE(run.output, path);
+
+        ProgramFolder program;
+        WriteReportPath(out.path());
+        ScriptedBrowser browser;
+        browser.answer = out.path();
+        FixedClock clock(QDateTime(QDate(2008, 4, 10), QTime(9, 0)));
+        TfrmMKSaleReport window(db.connection(), &browser, clock);
+        QCOMPARE(window.ReportPath(), path);
+        QCOMPARE(window.ShownCells().value(4).value(2), QStringLiteral("00000009")); // the tool's list, not the template
+        window.btnMakeRepClick(); // No: the tool's list stays, and no second list appears
+        QCOMPARE(boxes.shown.value(0).text, path + QStringLiteral("已经存在，是否重新生成？？"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{name});
+    }
+
     // The command-line tool, from a program folder of its own.
     void commandLine_data()
     {
@@ -263,25 +307,17 @@ private slots:
         TestDatabase db(Backend::SQLite);
         InsertSeller(db.connection(), TestSeller());
         insertMonth(db.connection());
-        QTemporaryDir program;
-        QVERIFY(QFile::copy(QStringLiteral(REPORT_TOOL_PATH), program.filePath(QStringLiteral("kerrowvantis-report"))));
-        if (withTemplate) {
-            QDir(program.path()).mkpath(QStringLiteral("template"));
-            QFile::copy(TemplateFile, program.filePath(QStringLiteral("template/机动车销售统一发票清单.vts")));
-        }
+        const ReportTool tool(QStringLiteral(REPORT_TOOL_PATH), withTemplate ? TemplateFile : QString());
         QTemporaryDir out;
         arguments.replaceInStrings(QStringLiteral("OUT"), out.path());
-        QProcess tool;
-        tool.start(program.filePath(QStringLiteral("kerrowvantis-report")), arguments);
-        QVERIFY(tool.waitForFinished(60000));
-        const QString error = QString::fromLocal8Bit(tool.readAllStandardError());
-        QVERIFY2(tool.exitCode() == status, qPrintable(error));
+        const ReportTool::Run run = tool.run(arguments);
+        QVERIFY2(run.status == status, qPrintable(run.error));
         if (status == 0) {
             const QString path = out.filePath(written);
-            QCOMPARE(QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed(), path);
+            QCOMPARE(run.output, path);
             QVERIFY(QFile::exists(path));
         } else {
-            QVERIFY(!error.isEmpty());
+            QVERIFY(!run.error.isEmpty());
             QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
         }
     }

@@ -353,6 +353,34 @@ private slots:
         QCOMPARE(content(opened), golden("sbsj-2008-03.xml"));
     }
 
+    // A seller's name with separators or ".." names one archive in the folder and one entry
+    // without a folder part, so that unpacking it writes nothing outside the unpacker's folder.
+    void monthlyArchiveOfAHostileName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("base");
+        QTest::newRow("climbing out") << "../../../escape/EVIL" << "______escape_EVIL(132058100000001-2008-03)";
+        QTest::newRow("separators") << "甲/乙\\丙" << "甲_乙_丙(132058100000001-2008-03)";
+    }
+    void monthlyArchiveOfAHostileName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, base);
+        TestDatabase db(Backend::SQLite);
+        insertMonth(db.connection());
+        QTemporaryDir work;
+        const QString folder = work.filePath(QStringLiteral("a/b/c/out"));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(work.filePath(QStringLiteral("a/escape"))));
+        const QString path = WriteSBSJArchive(db.connection(), folder, QDate(2008, 3, 1), seller(name));
+        QCOMPARE(path, QDir(folder).filePath(base + QStringLiteral(".zip")));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{base + QStringLiteral(".zip")});
+        const QJsonObject opened = openArchive(path, QStringLiteral("132058100000001-2008-03"));
+        QCOMPARE(opened.value(QStringLiteral("error")).toString(), QString());
+        QCOMPARE(opened.value(QStringLiteral("names")).toArray(),
+                 QJsonArray{QString::fromLatin1(Gbk::encode(base + QStringLiteral(".xml")).toHex())});
+        QCOMPARE(content(opened), golden("sbsj-2008-03.xml"));
+    }
+
     void monthlyValuesAreEscaped_data()
     {
         QTest::addColumn<Backend>("backend");

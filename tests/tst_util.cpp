@@ -83,6 +83,26 @@ private slots:
         QCOMPARE(path, QStringLiteral("/data/reports/"));
     }
 
+    void safeFileName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("safe");
+        QTest::newRow("an ordinary name stays") << "某某汽车(N-2008-03).zip" << "某某汽车(N-2008-03).zip";
+        QTest::newRow("climbing out of the folder") << "../../../escape/EVIL.zip" << "______escape_EVIL.zip";
+        QTest::newRow("Windows' separator") << "甲\\乙.xml" << "甲_乙.xml";
+        QTest::newRow("drive, wildcards, quote, redirection, pipe") << "C:A*B?C\"D<E>F|G" << "C_A_B_C_D_E_F_G";
+        QTest::newRow("controls") << "A\tB\nC\x01.dat" << "A_B_C_.dat";
+        QTest::newRow("three dots") << "A...B" << "A_.B";
+        QTest::newRow("only dots") << ".." << "_";
+        QTest::newRow("single dots and blanks stay") << " 甲.乙 .xls" << " 甲.乙 .xls";
+    }
+    void safeFileName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, safe);
+        QCOMPARE(TUtil::SafeFileName(name), safe);
+    }
+
     void appDirIsTheProgramFolder()
     {
         const QString dir = TUtil::GetAppDir();

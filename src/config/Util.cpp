@@ -153,6 +153,16 @@ void TUtil::IncludePathDelimiter(QString &path)
         path += QLatin1Char('/');
 }
 
+QString TUtil::SafeFileName(QString name)
+{
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    for (QChar &c : name) {
+        if (c.unicode() < 32 || forbidden.contains(c))
+            c = QLatin1Char('_');
+    }
+    return name.replace(QLatin1String(".."), QLatin1String("_"));
+}
+
 QString TUtil::TimeStamp(const Clock &clock)
 {
     return TimeText::fileStamp(clock.now());

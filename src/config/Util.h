@@ -46,6 +46,12 @@ public:
     // Appends a path separator unless the path already ends with one.
     static void IncludePathDelimiter(QString &path);
 
+    // The name with every character a file name cannot hold on Windows or Linux
+    // (\ / : * ? " < > | and the controls below 32) and every ".." replaced by "_": a name made
+    // of database values then names one file inside its folder, and one entry of an archive
+    // without a folder part.
+    static QString SafeFileName(QString name);
+
     // The clock's local time as "yyyymmddHHMMSSzzz".
     static QString TimeStamp(const Clock &clock = systemClock());
 

@@ -1,5 +1,8 @@
 #include "WholeFile.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -8,6 +11,34 @@
 #include <QTemporaryFile>
 
 namespace {
+
+// The file's one temporary name beside it, hidden and the same for every write of it: what a
+// write killed between making it and renaming it left is never taken for the file, and the next
+// write of the file removes it.
+QString partName(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".part"));
+}
+
+// QSaveFile writes through a temporary file of its own (on Linux one without a name until it is
+// complete), so that nothing named ever holds a part of the bytes.
+QString saveWhole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    // Unbuffered: a buffered write "succeeds" into memory, and a full disk at commit then left
+    // an empty file in place of the earlier one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return why;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
 
 // One rescue copy per file, named by its full path; the path is also its first line, so that
 // a copy is never put over another file.
@@ -39,19 +70,19 @@ QString overwrite(const QString &path, const QByteArray &bytes)
 
 QString WriteWholeFile(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    // Unbuffered: a buffered write "succeeds" into memory, and a full disk at commit then left
-    // an empty file in place of the earlier one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
+    // The complete bytes get the part name first and then the file's, by one rename: QSaveFile
+    // replacing a file itself links its complete file to a random name beside it first, which a
+    // kill at the wrong moment left behind as a second copy of the report.
+    const QString part = partName(path);
+    QFile::remove(part);
+    if (const QString why = saveWhole(part, bytes); !why.isEmpty())
         return why;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    std::error_code error;
+    std::filesystem::rename(QFileInfo(part).filesystemFilePath(), QFileInfo(path).filesystemFilePath(), error);
+    if (!error)
+        return {};
+    QFile::remove(part);
+    return QString::fromStdString(error.message());
 }
 
 QString RewriteInPlace(const QString &path, const QByteArray &bytes, const QByteArray &old, const QString &rescueFolder)

@@ -6,8 +6,9 @@
 #include <optional>
 
 // Writes a file whole or not at all: through a temporary file beside it that replaces it only
-// when every byte is on the disk, so that a full disk or a refused folder leaves the earlier
-// file as it was. Empty on success, else the reason.
+// when every byte is on the disk, so that a full disk, a refused folder or a process killed at
+// any moment leaves the earlier file as it was or the new one whole, and no other file that
+// looks like it. Empty on success, else the reason.
 QString WriteWholeFile(const QString &path, const QByteArray &bytes);
 
 // Rewrites a file whose folder takes no new files (the settings file beside a program folder

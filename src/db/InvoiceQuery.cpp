@@ -4,6 +4,7 @@
 #include "JdcConnection.h"
 #include "OdbcCursor.h"
 #include "SqlDialect.h"
+#include "config/AppError.h"
 #include "config/TimeText.h"
 #include "config/Util.h"
 
@@ -205,15 +206,31 @@ bool plainDecimalCents(QStringView text, qint64 &cents)
     return true;
 }
 
+// The amount in whole cents; false when the text is no number or more cents than fit.
+bool readCents(QStringView decimal, qint64 &cents)
+{
+    if (plainDecimalCents(decimal, cents))
+        return true;
+    bool ok = false;
+    cents = CentsText(decimal).remove(QLatin1Char('.')).toLongLong(&ok);
+    return ok;
+}
+
 } // namespace
 
 qint64 AmountCents(QStringView decimal)
 {
-    qint64 plain = 0;
-    if (plainDecimalCents(decimal, plain))
-        return plain;
-    QString cents = CentsText(decimal);
-    return cents.remove(QLatin1Char('.')).toLongLong();
+    qint64 cents = 0;
+    return readCents(decimal, cents) ? cents : 0;
+}
+
+qint64 InvoiceAmountCents(QStringView amount, QStringView invoiceCode, QStringView invoiceNumber)
+{
+    qint64 cents = 0;
+    if (readCents(amount, cents) || amount.trimmed().isEmpty())
+        return cents;
+    throw EConvertError(QStringLiteral("发票代码 %1、发票号码 %2 的价税合计“%3”不是有效的金额")
+                            .arg(TUtil::TrimControls(invoiceCode), TUtil::TrimControls(invoiceNumber), amount));
 }
 
 QString CentsAmountText(qint64 cents)

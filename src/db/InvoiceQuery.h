@@ -79,6 +79,10 @@ QString AmountText(QStringView text);
 QString CentsText(QStringView decimal);
 // The same amount in whole cents; no amount is 0.
 qint64 AmountCents(QStringView decimal);
+// An invoice's amount in whole cents for a report or a record sent on: no amount (NULL,
+// blanks) is 0, but a text that is no number ("1,234.50") or more cents than fit raises
+// EConvertError naming the invoice by its code and number, instead of passing as 0.00.
+qint64 InvoiceAmountCents(QStringView amount, QStringView invoiceCode, QStringView invoiceNumber);
 // Whole cents as "%.2f" writes them: -1234 is "-12.34".
 QString CentsAmountText(qint64 cents);
 

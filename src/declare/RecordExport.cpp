@@ -17,8 +17,8 @@
 
 QString RecordExportName(const QString &taxAuthCode, const QString &sellerTaxNo, const QDateTime &now)
 {
-    return taxAuthCode + QLatin1Char('_') + sellerTaxNo + QLatin1Char('_')
-        + now.toString(QStringLiteral("yyyyMMddHHmmsszzz")) + QStringLiteral(".dat");
+    return TUtil::SafeFileName(taxAuthCode + QLatin1Char('_') + sellerTaxNo + QLatin1Char('_')
+                               + now.toString(QStringLiteral("yyyyMMddHHmmsszzz")) + QStringLiteral(".dat"));
 }
 
 QByteArray RecordExportText(const PrintRecord &record)

@@ -13,7 +13,8 @@ struct SellerValues;
 // "导出" in barcode declaration: the selected invoice with its buyer's details as a small text
 // file another declaration program reads: the print record, "^", and the field names.
 
-// taxAuthCode "_" sellerTaxNo "_" yyyyMMddHHmmsszzz ".dat".
+// taxAuthCode "_" sellerTaxNo "_" yyyyMMddHHmmsszzz ".dat", made a safe file name
+// (TUtil::SafeFileName).
 QString RecordExportName(const QString &taxAuthCode, const QString &sellerTaxNo, const QDateTime &now);
 
 // The file's bytes: one line per entry, "^", one line per field name; GBK, each line ended by

@@ -83,9 +83,14 @@ void TfrmMKICData::btnExportClick()
         ShowWarning(QStringLiteral("请检测驱动器") + folder + QStringLiteral("是否就绪!"));
         return;
     }
-    // The old file is replaced only by a complete new one.
-    if (QFile::exists(name) && !AskYesNo(name + QStringLiteral("已经存在，是否重新生成？？")))
+    // The old file is replaced only by a complete new one. One of another month is the question
+    // that says so: its name, of the day it was made, tells nothing of its month.
+    if (const QString held = ICDataFileMonth(name); !held.isEmpty() && held != m_month) {
+        if (!AskYesNo(QStringLiteral("%1已经存在，其中是%2的数据，是否替换为%3的数据？").arg(name, held, m_month)))
+            return;
+    } else if (QFile::exists(name) && !AskYesNo(name + QStringLiteral("已经存在，是否重新生成？？"))) {
         return;
+    }
     MakeICData(name);
 }
 
@@ -93,6 +98,10 @@ bool TfrmMKICData::MakeICData(const QString &path)
 {
     try {
         WriteICDataFile(m_connection, path, m_month, Seller());
+    } catch (const EConvertError &error) {
+        // A value the file must not carry: the operator is told which invoice holds it.
+        ShowError(QStringLiteral("导出数据失败！") + error.text());
+        return false;
     } catch (const std::exception &) {
         ShowError(QStringLiteral("导出数据失败！"));
         return false;

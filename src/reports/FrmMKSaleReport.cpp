@@ -27,13 +27,6 @@ namespace {
 
 constexpr int SheetColumns = 7;
 
-QString withSeparator(const QString &folder)
-{
-    QString path = TUtil::TrimControls(folder).toString();
-    TUtil::IncludePathDelimiter(path);
-    return path;
-}
-
 // The sheet as lines and texts, one cell row per text line, across the page's width.
 void printSheet(QPrinter &printer, const QList<QStringList> &cells)
 {
@@ -121,7 +114,7 @@ void TfrmMKSaleReport::FormShow()
     m_edtPath->setText(ReadReportPath());
     m_edtRepName->setText(SaleReportName(Seller().SellerName, m_month));
     // The default folder is stored without a separator; the report is still looked for inside it.
-    m_reportPath = withSeparator(m_edtPath->text()) + TUtil::TrimControls(m_edtRepName->text()).toString();
+    m_reportPath = SaleReportPath(m_edtPath->text(), Seller().SellerName, m_month);
     if (QFile::exists(m_reportPath))
         ShowCells(ReadXlsCells(m_reportPath));
     else if (QFile::exists(SaleReportTemplatePath()))
@@ -138,8 +131,8 @@ void TfrmMKSaleReport::btnMakeRepClick()
     const QString folder = m_browser.Browse(QStringLiteral("请选择文件存储路径"), ReadReportPath());
     if (folder.isEmpty())
         return;
-    m_edtPath->setText(withSeparator(folder));
-    m_reportPath = m_edtPath->text() + TUtil::TrimControls(m_edtRepName->text()).toString();
+    m_edtPath->setText(SaleReportFolder(folder));
+    m_reportPath = SaleReportPath(folder, Seller().SellerName, m_month);
     if (QFile::exists(m_reportPath) && !AskYesNo(m_reportPath + QStringLiteral("已经存在，是否重新生成？？")))
         return;
     MakeSaleReport();

@@ -1,6 +1,7 @@
 #include "ICData.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -26,8 +27,8 @@ QString ICDataMonth(const QDate &today)
 
 QString ICDataFileName(const QString &sellerTaxNo, const QDate &today)
 {
-    return QStringLiteral("SB_") + sellerTaxNo + QLatin1Char('_') + today.toString(QStringLiteral("yyyyMMdd"))
-        + QStringLiteral("_JDC_QYJDCXSFPB.xml");
+    return TUtil::SafeFileName(QStringLiteral("SB_") + sellerTaxNo + QLatin1Char('_')
+                               + today.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("_JDC_QYJDCXSFPB.xml"));
 }
 
 QString ShortestDecimal(QStringView text)
@@ -99,8 +100,8 @@ QByteArray MakeICDocument(TJdcConnection &connection, const QString &month, cons
         for (int column = 0; column < 5; ++column)
             leaf(Columns[column], rows.Text(column));
         const QStringView amount = rows.Text(5);
+        sum += InvoiceAmountCents(amount, rows.Text(0), rows.Text(1));
         leaf("JDC_QYJDCXSFPB_JFHJJE", amount.isEmpty() ? QString() : ShortestDecimal(amount));
-        sum += AmountCents(amount);
         close("JDC_QYJDCXSFPB_LC");
     }
     close("JDC_QYJDCXSFPB_MXXX");
@@ -119,12 +120,30 @@ void WriteICDataFile(TJdcConnection &connection, const QString &path, const QStr
         throw AppError(QStringLiteral("无法写入文件%1：%2").arg(path, why));
 }
 
-QString WriteICData(TJdcConnection &connection, const QString &folder, const QDate &today, const QDate &month,
-                    const SellerValues &seller)
+QString ICDataFileMonth(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // The tax period is in the header group, ahead of the invoices, behind the seller's name.
+    constexpr qint64 HeaderBytes = 64 * 1024;
+    const QByteArray period
+        = TUtil::TextBetween(file.read(HeaderBytes), QByteArray("<JDC_QYJDCXSFPB_SSQ>"), QByteArray("</JDC_QYJDCXSFPB_SSQ>"));
+    const QDate first = QDate::fromString(QString::fromLatin1(period), QStringLiteral("yyyyMM"));
+    return first.isValid() ? first.toString(QStringLiteral("yyyy-MM")) : QString();
+}
+
+QString ICDataPath(const QString &folder, const QString &sellerTaxNo, const QDate &today)
 {
     QString path = folder;
     TUtil::IncludePathDelimiter(path);
-    path += ICDataFileName(seller.SellerTaxNo, today);
+    return path + ICDataFileName(sellerTaxNo, today);
+}
+
+QString WriteICData(TJdcConnection &connection, const QString &folder, const QDate &today, const QDate &month,
+                    const SellerValues &seller)
+{
+    const QString path = ICDataPath(folder, seller.SellerTaxNo, today);
     WriteICDataFile(connection, path, month.toString(QStringLiteral("yyyy-MM")), seller);
     return path;
 }

@@ -17,6 +17,7 @@
 #include "config/AppError.h"
 #include "config/MessageBoxes.h"
 #include "config/Settings.h"
+#include "config/TimeText.h"
 #include "config/Utf8Locale.h"
 #include "config/Util.h"
 #include "db/BuyerDetails.h"
@@ -26,22 +27,25 @@
 namespace {
 
 // Exit statuses, one per reason, so that a scheduler can tell them apart.
-enum Exit { Written = 0, Usage = 1, NoDataSource = 2, NoTemplate = 3, FolderNotWritable = 4, Failed = 5 };
+enum Exit { Written = 0, Usage = 1, NoDataSource = 2, NoTemplate = 3, FolderNotWritable = 4, Failed = 5, OtherMonthKept = 6 };
 
 const QString Help = QStringLiteral(
     "Writes one monthly report of the dealer's motor-vehicle sales invoices and prints its path.\n\n"
     "  kerrowvantis-report sales-list [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
     "      the sales invoice list (.xls); default folder: [Other] ReportPath\n"
-    "  kerrowvantis-report ic-data    [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
+    "  kerrowvantis-report ic-data    [--month yyyy-mm] [--out DIR] [--dsn NAME] [--force]\n"
     "      the IC-card declaration data file (.xml); default folder: the program folder, or\n"
-    "      Kerrowvantis in the user's documents for an installed program\n"
+    "      Kerrowvantis in the user's documents for an installed program. Its name carries\n"
+    "      today's date, not the month: a file of that name holding another month, or no\n"
+    "      IC-card data at all, is kept unless --force is given\n"
     "  kerrowvantis-report taxml      [--month yyyy-mm] [--out DIR] [--dsn NAME]\n"
     "      the electronic declaration archive (.zip); default folder: the current folder\n\n"
     "The month defaults to the one the windows offer: last month. The data source defaults to\n"
     "[DataBase] DSN of the program's Kerrowvantis.ini: beside the program, or in\n"
     "${XDG_CONFIG_HOME:-~/.config}/Kerrowvantis/ for an installed program.\n\n"
     "Exit status: 0 written, 1 usage, 2 data source missing or not usable, 3 template missing,\n"
-    "4 folder not writable, 5 any other failure (the reason is printed).");
+    "4 folder not writable, 5 any other failure (the reason is printed), 6 an IC-card file of\n"
+    "another month kept (--force replaces it).");
 
 void print(FILE *stream, const QString &text)
 {
@@ -67,7 +71,7 @@ public:
     }
 };
 
-int run(const QString &command, const QDate &month, QString folder, const QString &dsnOption)
+int run(const QString &command, const QDate &month, QString folder, const QString &dsnOption, bool force)
 {
     SettingsValues &settings = AppSettings();
     settings.AppDir = TUtil::GetAppDir();
@@ -102,10 +106,16 @@ int run(const QString &command, const QDate &month, QString folder, const QStrin
     try {
         QString written;
         if (command == QLatin1String("sales-list")) {
-            written = folder + SaleReportName(Seller().SellerName, month);
+            written = SaleReportPath(folder, Seller().SellerName, month);
             WriteSaleReport(connection, SaleReportTemplatePath(), written, month, Seller());
         } else if (command == QLatin1String("ic-data")) {
-            written = WriteICData(connection, folder, QDate::currentDate(), month, Seller());
+            written = ICDataPath(folder, Seller().SellerTaxNo, QDate::currentDate());
+            const QString monthText = TimeText::month(month);
+            // Without a question to ask, a file that does not say it holds this month stays.
+            if (!force && QFile::exists(written) && ICDataFileMonth(written) != monthText)
+                return fail(OtherMonthKept, QStringLiteral("%1中不是%2的数据，没有替换；要替换请加 --force")
+                                                .arg(QDir::toNativeSeparators(written), monthText));
+            WriteICDataFile(connection, written, monthText, Seller());
         } else {
             written = WriteSBSJArchive(connection, folder, month, Seller());
         }
@@ -141,7 +151,9 @@ int RunReportCommand(int argc, char *argv[], QString (*conversionCheck)())
                                        QStringLiteral("DIR"));
     const QCommandLineOption dsnOption(QStringLiteral("dsn"), QStringLiteral("the ODBC data source"),
                                        QStringLiteral("NAME"));
-    parser.addOptions({monthOption, outOption, dsnOption});
+    const QCommandLineOption forceOption(QStringLiteral("force"),
+                                         QStringLiteral("ic-data: replace a file of that name holding another month"));
+    parser.addOptions({monthOption, outOption, dsnOption, forceOption});
     if (!parser.parse(app.arguments()))
         return fail(Usage, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -159,7 +171,8 @@ int RunReportCommand(int argc, char *argv[], QString (*conversionCheck)())
         if (!month.isValid())
             return fail(Usage, QStringLiteral("--month takes yyyy-mm, not %1").arg(parser.value(monthOption)));
     }
-    const int status = run(positional[0], month, parser.value(outOption), parser.value(dsnOption));
+    const int status
+        = run(positional[0], month, parser.value(outOption), parser.value(dsnOption), parser.isSet(forceOption));
     SetMessageBoxes(nullptr);
     return status;
 }

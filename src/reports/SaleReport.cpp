@@ -43,13 +43,19 @@ QDate SaleReportMonth(const QDate &today)
 
 QString SaleReportName(const QString &sellerName, const QDate &month)
 {
-    QString name = sellerName + monthText(month) + QStringLiteral("机动车销售统一发票清单.xls");
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    for (QChar &c : name) {
-        if (c.unicode() < 32 || forbidden.contains(c))
-            c = QLatin1Char('_');
-    }
-    return name;
+    return TUtil::SafeFileName(sellerName + monthText(month) + QStringLiteral("机动车销售统一发票清单.xls"));
+}
+
+QString SaleReportFolder(const QString &folder)
+{
+    QString path = TUtil::TrimControls(folder).toString();
+    TUtil::IncludePathDelimiter(path);
+    return path;
+}
+
+QString SaleReportPath(const QString &folder, const QString &sellerName, const QDate &month)
+{
+    return SaleReportFolder(folder) + TUtil::TrimControls(SaleReportName(sellerName, month)).toString();
 }
 
 QString SaleReportTemplatePath()
@@ -78,7 +84,7 @@ XlsSheet MakeSaleSheet(TJdcConnection &connection, const QString &templatePath, 
         sheet.SetText(row, 1, decimal(count, number));
         for (int column = 0; column < TextColumns; ++column)
             sheet.SetText(row, column + 2, TUtil::TrimControls(rows.Text(column)));
-        const qint64 cents = AmountCents(rows.Text(TextColumns));
+        const qint64 cents = InvoiceAmountCents(rows.Text(TextColumns), rows.Text(0), rows.Text(1));
         totalCents += cents;
         sheet.SetNumber(row, AmountColumn, double(cents) / 100.0);
     }

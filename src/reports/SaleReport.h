@@ -13,9 +13,17 @@ struct SellerValues;
 // The first day of the month the list is made for: the month before today's.
 QDate SaleReportMonth(const QDate &today);
 
-// The seller's name, the month as "yyyy年MM月" and "机动车销售统一发票清单.xls", with every
-// character a file name cannot hold (\ / : * ? " < > | and controls) replaced by "_".
+// The seller's name, the month as "yyyy年MM月" and "机动车销售统一发票清单.xls", made a safe
+// file name (TUtil::SafeFileName); blanks around the seller's name are kept, as the window shows it.
 QString SaleReportName(const QString &sellerName, const QDate &month);
+
+// The folder without the blanks around it and with a trailing separator.
+QString SaleReportFolder(const QString &folder);
+
+// Where the month's list is in folder: SaleReportFolder, and the name
+// without the blanks around it. The window and kerrowvantis-report both look there, so a list
+// made by one is the list the other finds.
+QString SaleReportPath(const QString &folder, const QString &sellerName, const QDate &month);
 
 // The template file in the program folder (AppDir).
 QString SaleReportTemplatePath();

@@ -132,14 +132,25 @@ std::vector<int> columnsOf(const OdbcCursor &rows, const Element *elements, size
     return columns;
 }
 
-QString valueText(const OdbcCursor &rows, int column, Value kind)
+// The result columns of the invoice's code and number, which name it when a value is refused.
+struct InvoiceKey {
+    explicit InvoiceKey(const OdbcCursor &rows)
+        : code(rows.IndexOf(QStringLiteral("jddm")))
+        , number(rows.IndexOf(QStringLiteral("jdhm")))
+    {
+    }
+    int code;
+    int number;
+};
+
+QString valueText(const OdbcCursor &rows, int column, Value kind, const InvoiceKey &key)
 {
     if (column < 0)
         return {};
     const QStringView text = rows.Text(column);
     switch (kind) {
     case Value::Amount:
-        return AmountText(text);
+        return CentsAmountText(InvoiceAmountCents(text, rows.Text(key.code), rows.Text(key.number)));
     case Value::IssueDay:
         return IssueDayText(text).toString();
     case Value::Plain:
@@ -267,12 +278,13 @@ InvoiceTaxML MakeInvoiceTaxML(TJdcConnection &connection, const QString &invoice
     if (!rows.Next())
         return message;
     const std::vector<int> columns = columnsOf(rows, InvoiceRecord, std::size(InvoiceRecord));
+    const InvoiceKey key(rows);
     QString text = DocumentHead + QStringLiteral("<jdcxsfpMxxx>") + CrLf;
     for (size_t i = 0; i < std::size(InvoiceRecord); ++i) {
         const Element &element = InvoiceRecord[i];
         text += QLatin1String(element.opening);
         if (element.column)
-            text += cdata(valueText(rows, columns[i], element.kind));
+            text += cdata(valueText(rows, columns[i], element.kind, key));
         text += QLatin1String(element.closing) + CrLf;
     }
     text += QStringLiteral("</jdcxsfpMxxx>") + CrLf + DocumentTail;
@@ -291,8 +303,8 @@ bool SBSJMonthAllowed(const QDate &chosen, const QDate &today)
 
 QString SBSJBaseName(const QString &sellerName, const QString &sellerTaxNo, const QString &month)
 {
-    return TUtil::TrimControls(sellerName).toString() + QLatin1Char('(') + sellerTaxNo + QLatin1Char('-') + month
-        + QLatin1Char(')');
+    return TUtil::SafeFileName(TUtil::TrimControls(sellerName).toString() + QLatin1Char('(') + sellerTaxNo + QLatin1Char('-')
+                               + month + QLatin1Char(')'));
 }
 
 QByteArray MakeSBSJDocument(TJdcConnection &connection, const QString &month)
@@ -302,6 +314,7 @@ QByteArray MakeSBSJDocument(TJdcConnection &connection, const QString &month)
                                     + QuotedSql(month) + QStringLiteral(" order by t.kprq,t.jdhm,t.jddm"));
     const std::vector<int> columns = columnsOf(rows, MonthlyRecord, std::size(MonthlyRecord));
     rows.ReadOnly(columns);
+    const InvoiceKey key(rows);
     // The document is written as GBK bytes straight away, piece by piece: a month can hold tens
     // of thousands of invoices.
     Gbk::Writer writer;
@@ -314,7 +327,7 @@ QByteArray MakeSBSJDocument(TJdcConnection &connection, const QString &month)
             if (element.kind == Value::Plain)
                 AppendXmlText(document, writer, rows.Text(columns[i]));
             else
-                AppendXmlText(document, writer, valueText(rows, columns[i], element.kind));
+                AppendXmlText(document, writer, valueText(rows, columns[i], element.kind, key));
             document += element.closing;
             document += "\r\n";
         }

@@ -26,8 +26,8 @@ InvoiceTaxML MakeInvoiceTaxML(TJdcConnection &connection, const QString &invoice
 // True when the month of chosen is not later than the month of today.
 bool SBSJMonthAllowed(const QDate &chosen, const QDate &today);
 
-// "name(taxNo-yyyy-mm)", the name without characters of code 32 or less at either end: the
-// archive and its entry take it with ".zip" and ".xml".
+// "name(taxNo-yyyy-mm)", the name without characters of code 32 or less at either end, made a
+// safe file name (TUtil::SafeFileName): the archive and its entry take it with ".zip" and ".xml".
 QString SBSJBaseName(const QString &sellerName, const QString &sellerTaxNo, const QString &month);
 
 // The month's document ("yyyy-mm"): every invoice of that month issued or voided with its
