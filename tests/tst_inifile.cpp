@@ -93,6 +93,8 @@ private slots:
         QTest::newRow("hex full width") << "0xFFFFFFFF" << -1;
         QTest::newRow("prefix alone") << "0x" << 99;
         QTest::newRow("bad hex") << "0xZZ" << 99;
+        QTest::newRow("blank after the prefix") << "0x 1" << 99;
+        QTest::newRow("sign after the prefix") << "0x+1" << 99;
         QTest::newRow("letters") << "abc" << 99;
         QTest::newRow("trailing letters") << "12abc" << 99;
         QTest::newRow("decimal point") << "1.5" << 99;

@@ -22,6 +22,7 @@
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -31,6 +32,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -697,6 +700,62 @@ private slots:
         QCOMPARE(AppSettings().AuthenPwd, QString());
         QCOMPARE(f.ini("NetConfig", "AuthenPwd"), QStringLiteral("QUJDREU="));
         QVERIFY(db.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive));
+    }
+
+    // A settings file that takes no writes from the start: the program says so once and starts
+    // whole, with the file's settings, its database and the first password in memory.
+    void unwritableSettingsFileStopsNoStartUp_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("immutable file") << "immutable";
+        QTest::newRow("full file system") << "full";
+        QTest::newRow("a folder in place of the file") << "folder";
+    }
+    void unwritableSettingsFileStopsNoStartUp()
+    {
+        QFETCH(QString, fault);
+        TestDatabase db(Backend::SQLite);
+        InsertSeller(db.connection(), TestSeller());
+        std::optional<SmallFileSystem> small;
+        std::optional<ImmutableFile> locked;
+        bool faulted = false;
+        const QByteArray ini = "[DataBase]\r\nDSN=" + db.dsn().toLatin1() + "\r\n[SBConfig]\r\nSBType=2\r\n";
+        Fixture f(ini, true, [&](MainWindowOptions &) {
+            const QString path = SettingsFilePath();
+            if (fault == QLatin1String("immutable")) {
+                faulted = locked.emplace(path).made();
+            } else if (fault == QLatin1String("full")) {
+                small.emplace(QFileInfo(path).absolutePath());
+                writeFileBytes(path, ini);
+                small->fill();
+                faulted = small->mounted();
+            } else {
+                faulted = QFile::remove(path) && QDir().mkdir(path);
+            }
+        });
+        const auto undo = qScopeGuard([&] {
+            small.reset();
+            locked.reset();
+        });
+        if (!faulted)
+            QSKIP("the fault cannot be made here");
+        QVERIFY(!f.boxes.shown.isEmpty());
+        QCOMPARE(f.boxes.shown[0].kind, MessageKind::Warning);
+        QVERIFY2(f.boxes.shown[0].text.startsWith(QStringLiteral("设置文件无法写入：Unable to write to ")),
+                 qPrintable(f.boxes.shown[0].text));
+        QCOMPARE(AppSettings().InterTime, 30); // the settings were loaded
+        if (fault == QLatin1String("folder")) {
+            // Nothing could be read: the defaults, and no such data source.
+            QCOMPARE(f.boxes.shown.size(), 2);
+            QVERIFY(f.boxes.shown[1].text.startsWith(QStringLiteral("数据库连接失败")));
+            return;
+        }
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QVERIFY(!f.window->StartupEnded());
+        QCOMPARE(f.window->PanelText(0), QStringLiteral("当前状态：手工上传申报数据"));
+        QCOMPARE(AppSettings().AuthenPwd, QStringLiteral("110101200801010"));
+        QVERIFY(db.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive));
+        QCOMPARE(readFileBytes(SettingsFilePath()), ini);
     }
 
     void startUpThatEndsTheProgram_data()

@@ -263,6 +263,9 @@ private slots:
         QTest::addColumn<QByteArray>("stored");
         QTest::newRow("not hex") << QByteArray("bm90IGhleA=="); // "not hex"
         QTest::newRow("partial block") << Base64Encode("0011").toLatin1();
+        QTest::newRow("too short for one group") << QByteArray("abc");
+        QTest::newRow("a group and a stray character") << QByteArray("QUJD=") ;
+        QTest::newRow("outside the alphabet") << QByteArray("QUJD*EFG");
     }
 
     void undecodablePasswordRaisesAndKeepsTheFile()

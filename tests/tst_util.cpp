@@ -127,6 +127,49 @@ private slots:
                  QStringLiteral("20260102230000005"));
     }
 
+    // Issue times as databases keep them, in the one form the automatic steps compare; "-" for
+    // a text that is no time.
+    void issueTime_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("the program's own form") << "2026-12-11 08:05:00.123" << "2026-12-11 08:05:00.123";
+        QTest::newRow("T between date and time") << "2026-12-11T08:05:00" << "2026-12-11 08:05:00.000";
+        QTest::newRow("no fraction") << "2026-12-11 08:05:00" << "2026-12-11 08:05:00.000";
+        QTest::newRow("one fractional digit") << "2026-12-11 08:05:00.5" << "2026-12-11 08:05:00.500";
+        QTest::newRow("microseconds") << "2026-12-11 08:05:00.123456" << "2026-12-11 08:05:00.123456";
+        QTest::newRow("nanoseconds, trailing zeros") << "2026-12-11 08:05:00.123450000" << "2026-12-11 08:05:00.12345";
+        QTest::newRow("zeros after the third digit") << "2026-12-11 08:05:00.100000" << "2026-12-11 08:05:00.100";
+        QTest::newRow("a point and no digits") << "2026-12-11 08:05:00." << "2026-12-11 08:05:00.000";
+        QTest::newRow("date alone") << "2026-12-11" << "2026-12-11 00:00:00.000";
+        QTest::newRow("blanks around") << "  2026-12-11 08:05:00  " << "2026-12-11 08:05:00.000";
+        QTest::newRow("time zone") << "2026-12-11 08:05:00.25+08" << "2026-12-11 08:05:00.250";
+        QTest::newRow("ten fractional digits") << "2026-12-11 08:05:00.1234567890" << "-";
+        QTest::newRow("garbage") << "garbage" << "-";
+        QTest::newRow("empty") << "" << "-";
+        QTest::newRow("no such day") << "2026-02-30 08:05:00" << "-";
+        QTest::newRow("hour 24") << "2026-12-11 24:00:00" << "-";
+        QTest::newRow("minutes without seconds") << "2026-12-11 08:05" << "-";
+        QTest::newRow("slashes") << "2026/12/11 08:05:00" << "-";
+        QTest::newRow("text behind") << "2026-12-11 08:05:00 abc" << "-";
+    }
+    void issueTime()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(TimeText::issueTime(text).value_or(QStringLiteral("-")), expected);
+    }
+
+    // The normal form orders as the times do, whatever digits the database kept.
+    void issueTimesCompareAsTimes()
+    {
+        const QStringList ascending{"2026-12-11 08:05:00", "2026-12-11T08:05:00.0001", "2026-12-11 08:05:00.000123456",
+                                    "2026-12-11 08:05:00.1", "2026-12-11 08:05:00.1234", "2026-12-11 08:05:00.124",
+                                    "2026-12-11T08:05:01", "2026-12-12"};
+        for (qsizetype i = 1; i < ascending.size(); ++i)
+            QVERIFY2(*TimeText::issueTime(ascending[i - 1]) < *TimeText::issueTime(ascending[i]), qPrintable(ascending[i]));
+    }
+
     void appMutexRefusesASecondHolderInTheSameProcess()
     {
         std::unique_ptr<QLockFile> first;
