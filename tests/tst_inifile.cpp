@@ -1,12 +1,39 @@
+#include "SyscallTrace.h"
 #include "TestSupport.h"
 
 #include "config/AppError.h"
 #include "config/AppIniFile.h"
 #include "config/GbkText.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+// This test program started again as a writer of one key: it writes [Other] A of the settings
+// file named in the variable, as an ordinary user would (no administrator's file rights).
+const char WriterVariable[] = "KERROWVANTIS_TEST_INI_WRITER";
+const QString WrittenValue = QString(300, QLatin1Char('n'));
+
+int runAsWriter()
+{
+    OrdinaryFileRights rights;
+    try {
+        TAppIniFile(qEnvironmentVariable(WriterVariable)).WriteString(QStringLiteral("Other"), QStringLiteral("A"), WrittenValue);
+    } catch (const AppError &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
 
 class TestIniFile : public QObject
 {
@@ -80,6 +107,83 @@ private slots:
         const TAppIniFile ini;
         QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("ascii"), {}).size(), 2047);
         QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("chinese"), {}), QString(2046, QLatin1Char('y')));
+    }
+
+    // Killed (SIGKILL) at every call of a write that changes a file: in a folder that takes new
+    // files, and beside a program whose folder takes none, where the file is rewritten in place.
+    // The next read finds the earlier file whole or the new one, never a part or an empty file,
+    // and nothing is left behind.
+    void killedAtEveryChangeOfAWrite_data()
+    {
+        QTest::addColumn<bool>("closedFolder");
+        QTest::newRow("folder takes files") << false;
+        QTest::newRow("folder takes no new files") << true;
+    }
+    void killedAtEveryChangeOfAWrite()
+    {
+        QFETCH(bool, closedFolder);
+        if (!SyscallTrace::Available())
+            QSKIP("strace is not installed (scripts/install-deps.sh installs it)");
+        QTemporaryDir work;
+        const QString folder = work.filePath(QStringLiteral("program"));
+        const QString data = work.filePath(QStringLiteral("data"));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(data));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        const auto restore = qScopeGuard([&] {
+            qunsetenv("XDG_DATA_HOME");
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        });
+        const QString path = QDir(folder).filePath(QStringLiteral("Kerrowvantis.ini"));
+        const QByteArray earlier = "[Other]\r\nA=" + QByteArray(200, 'o') + "\r\nB=kept\r\n";
+        const QByteArray written = "[Other]\r\nA=" + QByteArray(300, 'n') + "\r\nB=kept\r\n";
+        writeFileBytes(path, earlier);
+        if (closedFolder)
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const QStringList folders{folder, data};
+
+        const auto writer = [&](const QStringList &front) {
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QString::fromLatin1(WriterVariable), path);
+            process.setProcessEnvironment(environment);
+            process.start(front.first(), front.mid(1) + QStringList{QCoreApplication::applicationFilePath()});
+            process.waitForFinished(60000);
+            return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        };
+        const auto leftovers = [&] {
+            QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+            for (const QString &file : QDir(data).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                files << QStringLiteral("data/") + file;
+            const QString app = QDir(data).filePath(QCoreApplication::applicationName());
+            for (const QString &file : QDir(app).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                files << QStringLiteral("data/app/") + file;
+            return files;
+        };
+
+        const QString log = work.filePath(QStringLiteral("trace.log"));
+        QVERIFY(writer(SyscallTrace::TracingInto(log)));
+        QCOMPARE(readFileBytes(path), written);
+        const QList<QPair<QString, int>> calls = SyscallTrace::CallsIn(log, folders);
+        QVERIFY2(calls.size() >= 3, "the trace shows no write of the file");
+
+        for (const auto &[call, number] : calls) {
+            const QByteArray at = (call + QLatin1Char(' ') + QString::number(number)).toLatin1();
+            writeFileBytes(path, earlier);
+            QVERIFY2(!writer(SyscallTrace::KillingAt(call, number)), at + " was not reached");
+            // Read as the program reads it at its next start; then the file itself is whole.
+            const QString value = TAppIniFile(path).ReadString(QStringLiteral("Other"), QStringLiteral("A"), QString());
+            QVERIFY2(value == QString(200, QLatin1Char('o')) || value == WrittenValue, at + ": " + value.left(20).toLatin1());
+            const QByteArray left = readFileBytes(path);
+            QVERIFY2(left == earlier || left == written, at + ": the file is neither the earlier one nor the new one");
+            // Nothing visible beside it, no rescue copy waiting: a hidden part file at most.
+            QCOMPARE(leftovers().filter(QRegularExpression(QStringLiteral("(^|/)[^./][^/]*$"))),
+                     QStringList{QStringLiteral("Kerrowvantis.ini")});
+
+            // The next write finds nothing in its way and leaves nothing behind.
+            QVERIFY2(writer({QStringLiteral("env")}), at + ", then the next write failed");
+            QCOMPARE(readFileBytes(path), written);
+            QCOMPARE(leftovers(), QStringList{QStringLiteral("Kerrowvantis.ini")});
+        }
     }
 
     void readInteger_data()
@@ -347,5 +451,12 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIniFile)
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(WriterVariable))
+        return runAsWriter();
+    TestIniFile test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_inifile.moc"

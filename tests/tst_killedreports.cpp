@@ -3,6 +3,7 @@
 // and no temporary file is left that looks like a report or stays past the next run.
 
 #include "ReportTool.h"
+#include "SyscallTrace.h"
 #include "TestDatabase.h"
 #include "TestSupport.h"
 
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -21,10 +21,6 @@
 namespace {
 
 const QString TemplateFile = QStringLiteral(TEMPLATE_DIR "/机动车销售统一发票清单.vts");
-
-// The calls that make, fill, link, rename or remove a file.
-const QStringList ChangingCalls{"openat", "write", "pwrite64", "ftruncate", "fallocate", "fsync", "fdatasync", "linkat",
-                                "rename", "renameat", "renameat2", "unlink", "unlinkat", "close"};
 
 DemoInvoice invoice(const char *number, const char *total)
 {
@@ -53,25 +49,6 @@ QByteArray fingerprint(const QString &path)
     return python.exitCode() == 0 ? QByteArray::fromHex(python.readAllStandardOutput()) : QByteArray("<unreadable>");
 }
 
-// The invocations, counted per call and per thread as strace counts them for an injection,
-// that name a file in folder (by path, or by descriptor with -y).
-QList<QPair<QString, int>> callsInFolder(const QString &log, const QString &folder)
-{
-    QList<QPair<QString, int>> calls;
-    QMap<QPair<QString, QString>, int> counts;
-    static const QRegularExpression line(QStringLiteral("^(\\d+) +([a-z0-9_]+)\\("));
-    const QByteArray encodedFolder = QFile::encodeName(folder);
-    for (const QByteArray &text : readFileBytes(log).split('\n')) {
-        const QRegularExpressionMatch match = line.match(QString::fromLatin1(text));
-        if (!match.hasMatch() || !ChangingCalls.contains(match.captured(2)))
-            continue;
-        const int number = ++counts[{match.captured(1), match.captured(2)}];
-        if (text.contains(encodedFolder))
-            calls.append({match.captured(2), number});
-    }
-    return calls;
-}
-
 } // namespace
 
 class TestKilledReports : public QObject
@@ -89,7 +66,7 @@ private slots:
     void killedAtEveryChange()
     {
         QFETCH(QString, report);
-        if (QProcess::execute(QStringLiteral("strace"), {QStringLiteral("-V")}) != 0)
+        if (!SyscallTrace::Available())
             QSKIP("strace is not installed (scripts/install-deps.sh installs it)");
         TestDatabase db(Backend::SQLite);
         InsertSeller(db.connection(), TestSeller());
@@ -111,20 +88,17 @@ private slots:
 
         // One run traced, to know which invocations touch the folder; it makes the new report.
         const QString log = work.filePath(QStringLiteral("trace.log"));
-        const ReportTool::Run traced = tool.run(
-            arguments, {"strace", "-f", "-qq", "-y", "-o", log, "-e", "trace=" + ChangingCalls.join(QLatin1Char(','))});
+        const ReportTool::Run traced = tool.run(arguments, SyscallTrace::TracingInto(log));
         QVERIFY2(traced.status == 0, qPrintable(traced.error));
         const QByteArray made = fingerprint(target);
         QVERIFY(made != earlier && made != "<unreadable>");
-        const QList<QPair<QString, int>> calls = callsInFolder(log, folder);
+        const QList<QPair<QString, int>> calls = SyscallTrace::CallsIn(log, {folder});
         QVERIFY2(calls.size() >= 3, "the trace shows no write into the folder");
 
         for (const auto &[call, number] : calls) {
             const QByteArray at = (call + QLatin1Char(' ') + QString::number(number)).toLatin1();
             writeFileBytes(target, earlierBytes);
-            const ReportTool::Run killed = tool.run(
-                arguments, {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + call, "-e",
-                            QStringLiteral("inject=%1:signal=KILL:when=%2").arg(call).arg(number)});
+            const ReportTool::Run killed = tool.run(arguments, SyscallTrace::KillingAt(call, number));
             QVERIFY2(killed.status == -1, at + " was not reached: " + killed.error.toLocal8Bit());
             const QByteArray left = fingerprint(target);
             QVERIFY2(left == earlier || left == made, at + ": the report is neither the earlier one nor the new one");
