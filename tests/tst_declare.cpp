@@ -1111,6 +1111,42 @@ private slots:
         QCOMPARE(u.server.requests().size(), sent);
     }
 
+    // The server accepted, and the mark could not be stored: the journal keeps the exchange as
+    // accepted until then, and the next start marks the invoice and says so, once.
+    void acceptedButUnmarkedIsMarkedAtTheNextStart()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        Uploading u;
+        u.insert(newInvoice(QStringLiteral("00000006"), QStringLiteral("2026-12-10 10:20:00.000")));
+        u.database.connection().Execute(QStringLiteral(
+            "create trigger nomark before update on Kerrowvantis begin select raise(abort, 'disk I/O error'); end"));
+        QVERIFY_THROWS_EXCEPTION(AppError, u.flow.AutoUploadStep());
+        QList<JournalEntry> unfinished = UploadJournal().Unfinished();
+        QCOMPARE(unfinished.size(), 1);
+        QCOMPARE(unfinished[0].state, JournalEntry::Accepted);
+        QCOMPARE(unfinished[0].resultValue, QStringLiteral("0"));
+
+        u.database.connection().Execute(QStringLiteral("drop trigger nomark"));
+        u.boxes.shown.clear();
+        u.flow.SettleInterruptedUploads();
+        QCOMPARE(u.mark(QStringLiteral("00000006")), QStringLiteral("1"));
+        QCOMPARE(u.boxes.shown.size(), 1);
+        QVERIFY2(u.boxes.lastText().contains(QStringLiteral("发票代码 132000000001  发票号码 00000006：服务器已经接受，现已标记为已上传")),
+                 qPrintable(u.boxes.lastText()));
+        QVERIFY(UploadJournal().Unfinished().isEmpty());
+        u.flow.SettleInterruptedUploads();
+        QCOMPARE(u.boxes.shown.size(), 1);
+        QCOMPARE(u.server.requests().size(), 1);
+
+        // An upload that went through leaves nothing unfinished.
+        u.insert(newInvoice(QStringLiteral("00000007"), QStringLiteral("2026-12-10 10:30:00.000")));
+        u.flow.AutoUploadStep();
+        QCOMPARE(u.mark(QStringLiteral("00000007")), QStringLiteral("1"));
+        QVERIFY(UploadJournal().Unfinished().isEmpty());
+    }
+
     // The server took the record; then the mark or the list fails. The record is not sent again.
     void acceptedRecordIsNotSentAgain_data()
     {

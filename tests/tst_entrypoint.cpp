@@ -1,15 +1,20 @@
 #include "TestDatabase.h"
 #include "TestSupport.h"
+#include "TestTaxServer.h"
 
 #include "app/EntryPoint.h"
+#include "config/AppIniFile.h"
+#include "config/TimeText.h"
 #include "db/JdcConnection.h"
 #include "db/demo/InvoicingSchema.h"
 #include "reports/ReportCommand.h"
+#include "upload/UploadJournal.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -27,6 +32,10 @@ const QString AsProgram = QStringLiteral("program");
 const QString AsProgramWithoutGbk = QStringLiteral("program-without-gbk");
 const QString AsReportToolWithoutGbk = QStringLiteral("report-without-gbk");
 const QString AsReportTool = QStringLiteral("report");
+// The program's start-up alone, on the settings file in SettingsVariable, ending as soon as it
+// is done.
+const QString AsProgramStartingOnce = QStringLiteral("program-starting-once");
+const char SettingsVariable[] = "KERROWVANTIS_TEST_SETTINGS";
 
 // What Qt's "GBK" converter does where Qt has no ICU: it converts nothing.
 QByteArray noBytes(const QString &) { return {}; }
@@ -54,8 +63,17 @@ int runAsCopy(int argc, char *argv[])
     TApplication app(argc, argv);
     RecordingMessageBoxes boxes;
     ScopedMessageBoxes scope(boxes);
-    const int result = mode == AsProgramWithoutGbk ? RunEntryPoint(MainWindowOptions(), &missingConverter)
-                                                   : RunEntryPoint();
+    int result = 0;
+    if (mode == AsProgramStartingOnce) {
+        QCoreApplication::setApplicationName(QStringLiteral("Kerrowvantis"));
+        SetSettingsFilePath(qEnvironmentVariable(SettingsVariable));
+        MainWindowOptions options;
+        options.barcodeLibraryPath = QStringLiteral(BARCODEDLL_PATH);
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+        result = RunEntryPoint(options);
+    } else {
+        result = mode == AsProgramWithoutGbk ? RunEntryPoint(MainWindowOptions(), &missingConverter) : RunEntryPoint();
+    }
     for (const auto &box : boxes.shown)
         std::printf("box %s|%s\n", qPrintable(MessageTitle(box.kind)), box.text.toUtf8().constData());
     std::printf("windows %lld\n", static_cast<long long>(QApplication::topLevelWidgets().size()));
@@ -210,6 +228,65 @@ private slots:
         QVERIFY(copy.waitForFinished(10000));
         QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
         QCOMPARE(copy.readAllStandardOutput(), QByteArray("core 0 0\n"));
+    }
+
+    // The program killed while the server holds the reply to an automatic upload: the server
+    // may have the record, the invoice is not marked. The next start says so, naming the
+    // invoice, and the journal keeps what happened.
+    void uploadKilledBeforeItsReplyIsToldAtTheNextStart()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        TestDatabase db(Backend::SQLite);
+        InsertSeller(db.connection(), TestSeller());
+        TaxServer server({QStringLiteral("--password"), TestSeller().nsrsbh, QStringLiteral("--delay-ms"),
+                          QStringLiteral("20000")});
+        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
+        QTemporaryDir folder;
+        copyProgram(folder);
+        const QString settings = folder.filePath(QStringLiteral("Kerrowvantis.ini"));
+        writeFileBytes(settings, "[DataBase]\r\nDSN=" + db.dsn().toLatin1()
+                                     + "\r\n[SBConfig]\r\nSBType=2\r\n[Other]\r\nInterTime=1\r\n[NetConfig]\r\nAutoUpload=1\r\n"
+                                       "AuthenServer=http://127.0.0.1:"
+                                     + QByteArray::number(server.port()) + "\r\nUploadAction=upload\r\n");
+        QFile::remove(LockPath);
+        QProcess program;
+        program.start(folder.filePath(QStringLiteral("Kerrowvantis")), {});
+        QVERIFY(program.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(db.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive),
+                                 10000);
+        DemoInvoice invoice;
+        invoice.jddm = QStringLiteral("132000000001");
+        invoice.jdhm = QStringLiteral("00000001");
+        invoice.kpsj = TimeText::dateTime(QDateTime::currentDateTime().addSecs(1));
+        invoice.kprq = invoice.kpsj.left(19);
+        invoice.jshj = QStringLiteral("117000");
+        invoice.zzsse = QStringLiteral("17000");
+        InsertInvoice(db.connection(), invoice);
+        QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, 15000);
+        program.kill();
+        QVERIFY(program.waitForFinished());
+        QVERIFY(UploadMark(db.connection(), invoice.jdhm) != QLatin1String("1"));
+
+        QProcess next;
+        QProcessEnvironment environment = copyEnvironment(AsProgramStartingOnce);
+        environment.insert(QString::fromLatin1(SettingsVariable), settings);
+        next.setProcessEnvironment(environment);
+        next.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(next.waitForFinished(20000));
+        const QString report = QString::fromUtf8(next.readAllStandardOutput());
+        QVERIFY2(report.contains(QStringLiteral("box Warning|上次运行在与申报服务器交换数据时中断：\n"
+                                                "发票代码 132000000001  发票号码 00000001：已发往申报服务器，"
+                                                "但程序在收到答复之前中断")),
+                 qPrintable(report));
+        QCOMPARE(report.count(QStringLiteral("box ")), 1);
+        const UploadJournal journal(QDir(data.path()).filePath(QStringLiteral("Kerrowvantis/upload-journal.sqlite")));
+        QVERIFY(journal.Unfinished().isEmpty());
+        const QList<JournalEntry> entries = journal.Entries(QDate::currentDate().addDays(-1), QDate::currentDate().addDays(1));
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries[0].transportError, QStringLiteral("程序在收到答复之前中断"));
+        QCOMPARE(entries[0].invoiceNumber, invoice.jdhm);
     }
 
 private:
