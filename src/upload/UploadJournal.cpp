@@ -70,36 +70,34 @@ QStringList MaskedFields(const QStringList &fields)
     return masked;
 }
 
-JournalEntry JournalEntryOf(const QString &kind, const QString &invoiceCode, const QString &invoiceNumber,
-                            const TMyIdHttp &http, const QDateTime &time)
+JournalEntry JournalEntryBefore(const QString &kind, const QString &invoiceCode, const QString &invoiceNumber,
+                                const QString &address, const QStringList &fields, const QDateTime &time)
 {
-    // The server that answered, which a redirect may have made another port's.
-    const QString &address = http.EffectiveUrl.isEmpty() ? http.Url : http.EffectiveUrl;
     const QUrl url(address);
     JournalEntry entry;
+    entry.state = JournalEntry::Sending;
     entry.time = time;
     entry.kind = kind;
     entry.invoiceCode = invoiceCode;
     entry.invoiceNumber = invoiceNumber;
     entry.host = url.host().isEmpty() ? address : url.host() + (url.port() > 0 ? QStringLiteral(":%1").arg(url.port()) : QString());
     entry.action = url.path().section(QLatin1Char('/'), -1);
-    entry.fields = MaskedFields(http.Fields);
+    entry.fields = MaskedFields(fields);
+    return entry;
+}
+
+JournalEntry JournalEntryOf(const QString &kind, const QString &invoiceCode, const QString &invoiceNumber,
+                            const TMyIdHttp &http, const QDateTime &time)
+{
+    // The server that answered, which a redirect may have made another port's.
+    const QString &address = http.EffectiveUrl.isEmpty() ? http.Url : http.EffectiveUrl;
+    JournalEntry entry = JournalEntryBefore(kind, invoiceCode, invoiceNumber, address, http.Fields, time);
+    entry.state = JournalEntry::Finished;
     entry.httpStatus = http.HttpStatus;
     entry.transportError = http.Failure;
     entry.resultValue = http.ResultValue;
     entry.resultMessage = http.ResultMessage;
     entry.elapsedMs = http.ElapsedMs;
-    return entry;
-}
-
-JournalEntry JournalEntryBefore(const QString &kind, const QString &invoiceCode, const QString &invoiceNumber,
-                                const QString &url, const QStringList &fields, const QDateTime &time)
-{
-    TMyIdHttp planned;
-    planned.Url = url;
-    planned.Fields = fields;
-    JournalEntry entry = JournalEntryOf(kind, invoiceCode, invoiceNumber, planned, time);
-    entry.state = JournalEntry::Sending;
     return entry;
 }
 
