@@ -116,12 +116,15 @@ private slots:
     void killedAtEveryChangeOfAWrite_data()
     {
         QTest::addColumn<bool>("closedFolder");
-        QTest::newRow("folder takes files") << false;
-        QTest::newRow("folder takes no new files") << true;
+        QTest::addColumn<int>("earlierLength"); // of the value the write replaces by 300 bytes
+        QTest::newRow("folder takes files") << false << 200;
+        QTest::newRow("folder takes no new files, file grows") << true << 200;
+        QTest::newRow("folder takes no new files, file shrinks") << true << 900;
     }
     void killedAtEveryChangeOfAWrite()
     {
         QFETCH(bool, closedFolder);
+        QFETCH(int, earlierLength);
         if (!SyscallTrace::Available())
             QSKIP("strace is not installed (scripts/install-deps.sh installs it)");
         QTemporaryDir work;
@@ -134,7 +137,7 @@ private slots:
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         });
         const QString path = QDir(folder).filePath(QStringLiteral("Kerrowvantis.ini"));
-        const QByteArray earlier = "[Other]\r\nA=" + QByteArray(200, 'o') + "\r\nB=kept\r\n";
+        const QByteArray earlier = "[Other]\r\nA=" + QByteArray(earlierLength, 'o') + "\r\nB=kept\r\n";
         const QByteArray written = "[Other]\r\nA=" + QByteArray(300, 'n') + "\r\nB=kept\r\n";
         writeFileBytes(path, earlier);
         if (closedFolder)
@@ -154,7 +157,7 @@ private slots:
             QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
             for (const QString &file : QDir(data).entryList(QDir::Files | QDir::Hidden | QDir::System))
                 files << QStringLiteral("data/") + file;
-            const QString app = QDir(data).filePath(QCoreApplication::applicationName());
+            const QString app = QDir(data).filePath(QStringLiteral("Kerrowvantis"));
             for (const QString &file : QDir(app).entryList(QDir::Files | QDir::Hidden | QDir::System))
                 files << QStringLiteral("data/app/") + file;
             return files;
@@ -172,7 +175,8 @@ private slots:
             QVERIFY2(!writer(SyscallTrace::KillingAt(call, number)), at + " was not reached");
             // Read as the program reads it at its next start; then the file itself is whole.
             const QString value = TAppIniFile(path).ReadString(QStringLiteral("Other"), QStringLiteral("A"), QString());
-            QVERIFY2(value == QString(200, QLatin1Char('o')) || value == WrittenValue, at + ": " + value.left(20).toLatin1());
+            QVERIFY2(value == QString(earlierLength, QLatin1Char('o')) || value == WrittenValue,
+                     at + ": " + value.left(20).toLatin1());
             const QByteArray left = readFileBytes(path);
             QVERIFY2(left == earlier || left == written, at + ": the file is neither the earlier one nor the new one");
             // Nothing visible beside it, no rescue copy waiting: a hidden part file at most.
@@ -326,6 +330,23 @@ private slots:
                 QCOMPARE(TAppIniFile().ReadString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("x")), QStringLiteral("x"));
         }
         QCOMPARE(settings.read(), before);
+    }
+
+    // A write replaces the file and keeps what the operator gave it: its rights (the password is
+    // in it), and a link in its place stays a link to the file it names.
+    void writeKeepsRightsAndLinks()
+    {
+        TempSettings settings;
+        const QString real = QDir(settings.folder()).filePath(QStringLiteral("shared/real.ini"));
+        QVERIFY(QDir().mkpath(QFileInfo(real).absolutePath()));
+        writeFileBytes(real, "[Other]\r\nA=1\r\n");
+        const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        QFile::setPermissions(real, ownerOnly);
+        QVERIFY(QFile::link(real, settings.path()));
+        TAppIniFile().WriteString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("2"));
+        QVERIFY(QFileInfo(settings.path()).isSymLink());
+        QCOMPARE(readFileBytes(real), QByteArray("[Other]\r\nA=2\r\n"));
+        QCOMPARE(QFile::permissions(real) & 0x7077, ownerOnly); // owner, group and others
     }
 
     // A writable file in a folder that takes no new files is written where it is.

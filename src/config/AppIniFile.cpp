@@ -17,10 +17,13 @@ namespace {
 
 QString overriddenPath;
 
-// Where the rescue copy of a rewrite in place waits until the rewrite is done.
+// Where the rescue copy of a rewrite in place waits until the rewrite is done: one folder for
+// every program that reads the settings file (the program, kerrowvantis-report), whatever its
+// executable is called.
 QString rescueFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("Kerrowvantis"));
 }
 
 // The file's bytes; empty when there is no file. Nothing when a file is there but cannot be read.
@@ -168,7 +171,9 @@ void TAppIniFile::write(const QString &section, const QList<std::pair<QString, Q
 
     // Through a temporary file beside it; in a folder that takes no new files, in place.
     QString why = WriteWholeFile(m_fileName, document.bytes());
-    if (!why.isEmpty() && info.exists() && !FolderTakesFiles(info.absolutePath()))
+    if (why.isEmpty())
+        ForgetInterruptedRewrite(m_fileName, rescueFolder());
+    else if (info.exists() && !FolderTakesFiles(info.absolutePath()))
         why = RewriteInPlace(m_fileName, document.bytes(), *before, rescueFolder());
     if (!why.isEmpty())
         refuse();

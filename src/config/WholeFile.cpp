@@ -70,15 +70,29 @@ QString overwrite(const QString &path, const QByteArray &bytes)
 
 QString WriteWholeFile(const QString &path, const QByteArray &bytes)
 {
+    // A link is followed, as QSaveFile follows it: the file it names is replaced, the link stays.
+    const QFileInfo named(path);
+    const QFileInfo existing(named.isSymLink() ? named.symLinkTarget() : path);
+    // A file that may not be changed is not replaced either: tried by opening it, which changes
+    // nothing, since the permission bits say nothing to an administrator.
+    if (existing.exists()) {
+        QFile probe(existing.filePath());
+        if (!probe.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+            return probe.errorString();
+    }
     // The complete bytes get the part name first and then the file's, by one rename: QSaveFile
     // replacing a file itself links its complete file to a random name beside it first, which a
     // kill at the wrong moment left behind as a second copy of the report.
-    const QString part = partName(path);
+    const QString target = existing.filePath();
+    const QString part = partName(target);
     QFile::remove(part);
     if (const QString why = saveWhole(part, bytes); !why.isEmpty())
         return why;
+    // The new file keeps the rights of the one it replaces (a settings file only its owner reads).
+    if (existing.exists())
+        QFile::setPermissions(part, existing.permissions());
     std::error_code error;
-    std::filesystem::rename(QFileInfo(part).filesystemFilePath(), QFileInfo(path).filesystemFilePath(), error);
+    std::filesystem::rename(QFileInfo(part).filesystemFilePath(), QFileInfo(target).filesystemFilePath(), error);
     if (!error)
         return {};
     QFile::remove(part);
@@ -92,11 +106,19 @@ QString RewriteInPlace(const QString &path, const QByteArray &bytes, const QByte
     if (const QString why = WriteWholeFile(rescue, rescueHeader(path) + bytes); !why.isEmpty())
         return why;
     const QString why = overwrite(path, bytes);
-    // Failed: the new bytes may lie partly over the old ones.
-    if (!why.isEmpty() && !overwrite(path, old).isEmpty())
-        return why; // the rescue copy stays: the next read finds the new content whole
+    // Failed: the new bytes may lie partly over the old ones. When the old ones cannot be put back
+    // either, the rescue copy takes them, so that the next read finds the file as the failed
+    // write left it to the caller: unchanged.
+    if (!why.isEmpty() && !overwrite(path, old).isEmpty()
+        && WriteWholeFile(rescue, rescueHeader(path) + old).isEmpty())
+        return why;
     QFile::remove(rescue);
     return why;
+}
+
+void ForgetInterruptedRewrite(const QString &path, const QString &rescueFolder)
+{
+    QFile::remove(rescuePath(path, rescueFolder));
 }
 
 std::optional<QByteArray> RecoverInterruptedRewrite(const QString &path, const QString &rescueFolder)

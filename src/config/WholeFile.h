@@ -21,6 +21,9 @@ QString RewriteInPlace(const QString &path, const QByteArray &bytes, const QByte
 // The content of a rewrite in place that was cut short, from its rescue copy, put back over the
 // file (the copy goes once that worked); nothing when no rewrite of the file was cut short.
 std::optional<QByteArray> RecoverInterruptedRewrite(const QString &path, const QString &rescueFolder);
+// A rescue copy that could not be put back goes once the file was written whole another way: it
+// would stand for content older than the file's.
+void ForgetInterruptedRewrite(const QString &path, const QString &rescueFolder);
 
 // True when the folder exists and a new file can be made in it: tried with a probe file, since
 // the permission bits say nothing to an administrator or through Windows' access lists.

@@ -19,11 +19,15 @@ namespace {
 // The candidates for the first invoice after the bookmark: those issued on the bookmark's day or
 // later. Which of them comes first is decided on the issue times read as times, since a text
 // column may hold them in more than one form ("2026-12-11T08:05:00" sorts after
-// "2026-12-11 10:15:00.000" as text).
+// "2026-12-11 10:15:00.000" as text). Invoices of that day or later whose issue time is missing
+// or in no date form at all come too, to be told of.
 QString newInvoiceCondition(const QString &bookmarkTime)
 {
-    return QStringLiteral(" where t.kpsj >=") + QuotedSql(bookmarkTime.left(10))
-        + QStringLiteral(" and t.fpbz= '0' order by t.kpsj,t.jddm,t.jdhm");
+    const QString day = QuotedSql(bookmarkTime.left(10));
+    return QStringLiteral(" where (t.kpsj >=%1 or (t.kprq >=%1 and (t.kpsj is null or "
+                          "cast(t.kpsj as varchar(40)) not like '____-__-__%'))) and t.fpbz= '0' "
+                          "order by t.kpsj,t.jddm,t.jdhm")
+        .arg(day);
 }
 
 using F = PrintRecord;
@@ -81,6 +85,11 @@ bool fetchFirst(TJdcConnection &connection, const QString &select, const IssueBo
 }
 
 } // namespace
+
+QString InvoiceText(const QString &invoiceCode, const QString &invoiceNumber)
+{
+    return QStringLiteral("发票代码 %1  发票号码 %2").arg(invoiceCode, invoiceNumber);
+}
 
 QString InvoiceListStatement(const InvoiceFilter &filter)
 {

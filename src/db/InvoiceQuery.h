@@ -40,6 +40,9 @@ struct IssueBookmark {
     QString invoiceNumber;
 };
 
+// An invoice as the operator is told of it: "发票代码 … 发票号码 …".
+QString InvoiceText(const QString &invoiceCode, const QString &invoiceNumber);
+
 // An invoice whose issue time cannot be read as a time (TimeText::issueTime): the automatic
 // steps pass it by, and the list still shows it.
 struct UnreadableIssueTime {

@@ -80,10 +80,18 @@ void AutomaticBookmark::TellUnreadable(const QList<UnreadableIssueTime> &invoice
         if (m_toldUnreadable.contains(key))
             continue;
         m_toldUnreadable.insert(key);
-        lines << QStringLiteral("发票代码 %1  发票号码 %2  开票时间“%3”")
-                     .arg(invoice.invoiceCode, invoice.invoiceNumber, invoice.issueTime.left(40));
+        lines << InvoiceText(invoice.invoiceCode, invoice.invoiceNumber)
+                + QStringLiteral("  开票时间“%1”").arg(invoice.issueTime.left(40));
     }
-    if (!lines.isEmpty())
-        ShowWarning(QStringLiteral("以下发票的开票时间无法识别，自动处理将跳过它们（发票列表中仍然列出，可以手工处理）：\n")
-                    + lines.join(QLatin1Char('\n')));
+    if (lines.isEmpty())
+        return;
+    // A box a person can read: the first ones, and how many there are.
+    constexpr qsizetype Shown = 10;
+    if (lines.size() > Shown) {
+        const qsizetype all = lines.size();
+        lines.resize(Shown);
+        lines << QStringLiteral("……共 %1 张").arg(all);
+    }
+    ShowWarning(QStringLiteral("以下发票的开票时间无法识别，自动处理将跳过它们（发票列表中仍然列出，可以手工处理）：\n")
+                + lines.join(QLatin1Char('\n')));
 }

@@ -42,17 +42,17 @@ std::pair<bool, QString> UploadFlow::UploadInvoice(const QString &invoiceCode, c
                              QStringLiteral("LENGTH=") + QString::number(record.length),
                              QStringLiteral("Record_NUM=1"),
                              QStringLiteral("RZDATA=") + record.packed};
-    const QString kind = QStringLiteral("上传");
+    const QString &kind = UploadKind;
     const QDateTime begun = m_seams.clock.now();
     // Journalled before it goes out: a kill from here until the mark is stored leaves an
     // unfinished entry, which the next start reports.
-    const qint64 entry = JournalBegin(JournalEntryBefore(kind, invoiceCode, invoiceNumber, url, fields, begun));
+    qint64 entry = JournalBegin(JournalEntryBefore(kind, invoiceCode, invoiceNumber, url, fields, begun));
     TMyIdHttp http;
     http.Execute(url, fields);
     JournalEntry outcome = JournalEntryOf(kind, invoiceCode, invoiceNumber, http, begun);
     const bool accepting = http.ResultValue == QLatin1String("0");
     outcome.state = accepting ? JournalEntry::Accepted : JournalEntry::Finished;
-    JournalUpdate(entry, outcome);
+    entry = JournalUpdate(entry, outcome);
     if (!accepting)
         return {false, http.ResultMessage};
     if (accepted)
@@ -175,21 +175,20 @@ void UploadFlow::SettleInterruptedUploads()
         return;
     QStringList lines;
     for (JournalEntry entry : interrupted) {
-        const QString which = entry.invoiceNumber.isEmpty()
-            ? entry.kind
-            : QStringLiteral("发票代码 %1  发票号码 %2").arg(entry.invoiceCode, entry.invoiceNumber);
-        if (entry.state == JournalEntry::Accepted && !entry.invoiceNumber.isEmpty()) {
+        const bool upload = entry.kind == UploadKind;
+        const QString which = upload ? InvoiceText(entry.invoiceCode, entry.invoiceNumber) : entry.kind;
+        if (entry.state == JournalEntry::Accepted && upload) {
             MarkUploaded(m_seams.connection, entry.invoiceCode, entry.invoiceNumber);
             lines << which + QStringLiteral("：服务器已经接受，现已标记为已上传");
         } else {
-            lines << which
-                    + QStringLiteral("：已发往申报服务器，但程序在收到答复之前中断，服务器可能已经收到；"
-                                     "请核对后再决定是否重新处理");
+            lines << which + QStringLiteral("：已发往申报服务器，但程序在收到答复之前中断，")
+                    + (upload ? QStringLiteral("服务器可能已经收到；请核对后再决定是否重新上传")
+                              : QStringLiteral("服务器上的密码可能已经改变；上传被拒绝时请用“修改上传密码”重新设置"));
             entry.transportError = QStringLiteral("程序在收到答复之前中断");
         }
         entry.state = JournalEntry::Finished;
         journal.Update(entry.id, entry);
     }
     ShowWarning(QStringLiteral("上次运行在与申报服务器交换数据时中断：\n") + lines.join(QLatin1Char('\n'))
-                + QStringLiteral("\n详细情况见上传日志。"));
+                + QStringLiteral("。\n详细情况见上传日志。"));
 }

@@ -9,11 +9,15 @@
 
 std::pair<QString, QString> ExchangeOverHttp(const QString &url, const QStringList &fields)
 {
-    TMyIdHttp http;
+    const QString kind = PasswordChangeKind;
     const QDateTime begun = QDateTime::currentDateTime();
+    // Journalled before it goes out: a kill before the reply leaves an unfinished entry, which
+    // the next start reports, since the server may have taken the new password.
+    const qint64 entry = JournalBegin(JournalEntryBefore(kind, QString(), QString(), url, fields, begun));
+    TMyIdHttp http;
     // A failed exchange leaves its own result value and message, so the outcome is read alike.
     http.Execute(url, fields);
-    JournalExchange(JournalEntryOf(QStringLiteral("修改密码"), QString(), QString(), http, begun));
+    JournalUpdate(entry, JournalEntryOf(kind, QString(), QString(), http, begun));
     return {http.ResultValue, http.ResultMessage};
 }
 

@@ -291,15 +291,14 @@ qint64 JournalBegin(const JournalEntry &entry)
     return id;
 }
 
-void JournalUpdate(qint64 id, const JournalEntry &entry)
+qint64 JournalUpdate(qint64 id, const JournalEntry &entry)
 {
-    if (id < 0) {
-        JournalBegin(entry); // the journal did not take the beginning: the outcome at least
-        return;
-    }
+    if (id < 0)
+        return JournalBegin(entry); // the journal did not take the beginning: the outcome at least
     UploadJournal journal;
     if (!journal.Update(id, entry))
         journalProblem(journal.Error());
+    return id;
 }
 
 void PruneUploadJournal(const QDateTime &now)

@@ -12,6 +12,10 @@ class TMyIdHttp;
 // database of our own in the user's data folder, never in the invoicing database: what was sent
 // (passwords masked, the record as its size and SHA-256) and what came back, so that a refusal
 // or a network fault can be told afterwards.
+// The kinds of exchange.
+inline const QString UploadKind = QStringLiteral("上传");
+inline const QString PasswordChangeKind = QStringLiteral("修改密码");
+
 struct JournalEntry {
     // An exchange is journalled before its request goes out (Sending) and completed after; an
     // accepted upload stays Accepted until its uploaded mark is stored. An entry still Sending or
@@ -83,9 +87,9 @@ private:
 // be written, the reason is shown once for the life of the program and the exchange goes on.
 void JournalExchange(const JournalEntry &entry);
 // The same for an exchange in steps: the entry written before the request (its id, -1 when the
-// journal did not take it), then the same entry in its new state.
+// journal did not take it), then the same entry in its new state; the id to update it by next.
 qint64 JournalBegin(const JournalEntry &entry);
-void JournalUpdate(qint64 id, const JournalEntry &entry);
+qint64 JournalUpdate(qint64 id, const JournalEntry &entry);
 // Start-up: entries older than a year before now go; a journal that is not there is not made.
 // Problems are shown as JournalExchange's.
 void PruneUploadJournal(const QDateTime &now);
