@@ -5,11 +5,13 @@
 #include "app/EntryPoint.h"
 #include "config/AppIniFile.h"
 #include "config/TimeText.h"
+#include "db/BuyerDetails.h"
 #include "db/JdcConnection.h"
 #include "db/demo/InvoicingSchema.h"
 #include "reports/ReportCommand.h"
 #include "upload/UploadJournal.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -98,6 +100,96 @@ void copyProgram(const QTemporaryDir &folder)
     for (const QString &file : {ProgramPath, QStringLiteral(BARCODEDLL_PATH)})
         QVERIFY(QFile::copy(file, folder.filePath(QFileInfo(file).fileName())));
 }
+
+// The real program in a folder of its own with automatic upload on (a tick a second), on an
+// invoicing database with a seller, the test tax server and a data folder of its own.
+struct UploadingDesk {
+    explicit UploadingDesk(const QStringList &serverArguments = {})
+        : database(Backend::SQLite)
+        , server(QStringList{QStringLiteral("--password"), TestSeller().nsrsbh} + serverArguments)
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        InsertSeller(database.connection(), TestSeller());
+        copyProgram(folder);
+        writeFileBytes(settings(), "[DataBase]\r\nDSN=" + database.dsn().toLatin1()
+                                       + "\r\n[SBConfig]\r\nSBType=2\r\n[Other]\r\nInterTime=1\r\n[NetConfig]\r\n"
+                                         "AutoUpload=1\r\nAuthenServer=http://127.0.0.1:"
+                                       + QByteArray::number(server.port()) + "\r\nUploadAction=upload\r\n");
+        QFile::remove(LockPath);
+        program.start(folder.filePath(QStringLiteral("Kerrowvantis")), {});
+    }
+    ~UploadingDesk()
+    {
+        kill();
+        qunsetenv("XDG_DATA_HOME");
+    }
+
+    QString settings() const { return folder.filePath(QStringLiteral("Kerrowvantis.ini")); }
+
+    // Started, and its start-up done: the buyer table is its last step.
+    bool started()
+    {
+        if (server.port() <= 0 || !program.waitForStarted())
+            return false;
+        QDeadlineTimer deadline(10000);
+        while (!database.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive)) {
+            if (deadline.hasExpired())
+                return false;
+            QTest::qWait(50);
+        }
+        return true;
+    }
+
+    // An invoice issued now, after the program's start, with its buyer row when asked.
+    void issueInvoice(bool withBuyerRow = false)
+    {
+        DemoInvoice invoice;
+        invoice.jddm = QStringLiteral("132000000001");
+        invoice.jdhm = QStringLiteral("00000001");
+        invoice.kpsj = TimeText::dateTime(QDateTime::currentDateTime().addSecs(1));
+        invoice.kprq = invoice.kpsj.left(19);
+        invoice.jshj = QStringLiteral("117000");
+        invoice.zzsse = QStringLiteral("17000");
+        InsertInvoice(database.connection(), invoice);
+        if (withBuyerRow)
+            InsertBuyerDetails(database.connection(), invoice.jdhm, invoice.jddm, {});
+    }
+
+    void kill()
+    {
+        if (program.state() == QProcess::NotRunning)
+            return;
+        program.kill(); // SIGKILL: nothing of the program runs after it
+        program.waitForFinished();
+    }
+
+    QString mark() { return UploadMark(database.connection(), QStringLiteral("00000001")); }
+
+    QList<JournalEntry> journalEntries() const
+    {
+        const UploadJournal journal(QDir(data.path()).filePath(QStringLiteral("Kerrowvantis/upload-journal.sqlite")));
+        return journal.Entries(QDate::currentDate().addDays(-1), QDate::currentDate().addDays(1));
+    }
+
+    // The program started again on the same settings, until its start-up is done: what it said.
+    QString startAgain() const
+    {
+        QProcess next;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(CopyVariable), AsProgramStartingOnce);
+        environment.insert(QString::fromLatin1(SettingsVariable), settings());
+        next.setProcessEnvironment(environment);
+        next.start(QCoreApplication::applicationFilePath(), {});
+        next.waitForFinished(20000);
+        return QString::fromUtf8(next.readAllStandardOutput());
+    }
+
+    QTemporaryDir data;
+    TestDatabase database;
+    TaxServer server;
+    QTemporaryDir folder;
+    QProcess program;
+};
 
 } // namespace
 
@@ -235,58 +327,65 @@ private slots:
     // invoice, and the journal keeps what happened.
     void uploadKilledBeforeItsReplyIsToldAtTheNextStart()
     {
-        QTemporaryDir data;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
-        TestDatabase db(Backend::SQLite);
-        InsertSeller(db.connection(), TestSeller());
-        TaxServer server({QStringLiteral("--password"), TestSeller().nsrsbh, QStringLiteral("--delay-ms"),
-                          QStringLiteral("20000")});
-        QVERIFY2(server.port() > 0, qPrintable(server.failure()));
-        QTemporaryDir folder;
-        copyProgram(folder);
-        const QString settings = folder.filePath(QStringLiteral("Kerrowvantis.ini"));
-        writeFileBytes(settings, "[DataBase]\r\nDSN=" + db.dsn().toLatin1()
-                                     + "\r\n[SBConfig]\r\nSBType=2\r\n[Other]\r\nInterTime=1\r\n[NetConfig]\r\nAutoUpload=1\r\n"
-                                       "AuthenServer=http://127.0.0.1:"
-                                     + QByteArray::number(server.port()) + "\r\nUploadAction=upload\r\n");
-        QFile::remove(LockPath);
-        QProcess program;
-        program.start(folder.filePath(QStringLiteral("Kerrowvantis")), {});
-        QVERIFY(program.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(db.connection().Tables().contains(QStringLiteral("kerrowvantis"), Qt::CaseInsensitive),
-                                 10000);
-        DemoInvoice invoice;
-        invoice.jddm = QStringLiteral("132000000001");
-        invoice.jdhm = QStringLiteral("00000001");
-        invoice.kpsj = TimeText::dateTime(QDateTime::currentDateTime().addSecs(1));
-        invoice.kprq = invoice.kpsj.left(19);
-        invoice.jshj = QStringLiteral("117000");
-        invoice.zzsse = QStringLiteral("17000");
-        InsertInvoice(db.connection(), invoice);
-        QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, 15000);
-        program.kill();
-        QVERIFY(program.waitForFinished());
-        QVERIFY(UploadMark(db.connection(), invoice.jdhm) != QLatin1String("1"));
+        UploadingDesk desk({QStringLiteral("--delay-ms"), QStringLiteral("20000")});
+        QVERIFY(desk.started());
+        desk.issueInvoice();
+        QTRY_COMPARE_WITH_TIMEOUT(desk.server.requests().size(), 1, 15000);
+        desk.kill();
+        QVERIFY(desk.mark() != QLatin1String("1"));
 
-        QProcess next;
-        QProcessEnvironment environment = copyEnvironment(AsProgramStartingOnce);
-        environment.insert(QString::fromLatin1(SettingsVariable), settings);
-        next.setProcessEnvironment(environment);
-        next.start(QCoreApplication::applicationFilePath(), {});
-        QVERIFY(next.waitForFinished(20000));
-        const QString report = QString::fromUtf8(next.readAllStandardOutput());
+        const QString report = desk.startAgain();
         QVERIFY2(report.contains(QStringLiteral("box Warning|上次运行在与申报服务器交换数据时中断：\n"
                                                 "发票代码 132000000001  发票号码 00000001：已发往申报服务器，"
-                                                "但程序在收到答复之前中断")),
+                                                "但程序在收到答复之前中断，服务器可能已经收到")),
                  qPrintable(report));
         QCOMPARE(report.count(QStringLiteral("box ")), 1);
-        const UploadJournal journal(QDir(data.path()).filePath(QStringLiteral("Kerrowvantis/upload-journal.sqlite")));
-        QVERIFY(journal.Unfinished().isEmpty());
-        const QList<JournalEntry> entries = journal.Entries(QDate::currentDate().addDays(-1), QDate::currentDate().addDays(1));
+        const QList<JournalEntry> entries = desk.journalEntries();
         QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries[0].state, JournalEntry::Finished);
         QCOMPARE(entries[0].transportError, QStringLiteral("程序在收到答复之前中断"));
-        QCOMPARE(entries[0].invoiceNumber, invoice.jdhm);
+        QCOMPARE(entries[0].invoiceNumber, QStringLiteral("00000001"));
+    }
+
+    // The program killed after the server accepted and before the uploaded mark was stored (the
+    // invoicing database holds its write lock for another program meanwhile): the next start
+    // marks the invoice, says so, and sends nothing again.
+    void uploadKilledBetweenAcceptanceAndItsMark()
+    {
+        // The reply waits until the other program holds its lock.
+        UploadingDesk desk({QStringLiteral("--delay-ms"), QStringLiteral("3000")});
+        QVERIFY(desk.started());
+        desk.issueInvoice(true); // its buyer row is there: the step writes nothing before the upload
+        QTRY_COMPARE_WITH_TIMEOUT(desk.server.requests().size(), 1, 15000);
+        QProcess locker; // another program writing into the invoicing database
+        locker.start(QStringLiteral("python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sqlite3, sys, time\n"
+                                     "c = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
+                                     "c.execute('begin immediate')\n"
+                                     "print('locked', flush=True)\n"
+                                     "time.sleep(120)"),
+                      QDir::home().filePath(QStringLiteral("invoicing.db"))});
+        const auto unlock = qScopeGuard([&] {
+            locker.kill();
+            locker.waitForFinished();
+        });
+        QVERIFY(locker.waitForReadyRead(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(!desk.journalEntries().isEmpty()
+                                     && desk.journalEntries().constFirst().state == JournalEntry::Accepted,
+                                 15000);
+        desk.kill();
+        locker.kill();
+        locker.waitForFinished();
+        QCOMPARE(desk.mark(), QStringLiteral("0"));
+
+        const QString report = desk.startAgain();
+        QVERIFY2(report.contains(QStringLiteral("box Warning|上次运行在与申报服务器交换数据时中断：\n"
+                                                "发票代码 132000000001  发票号码 00000001：服务器已经接受，现已标记为已上传")),
+                 qPrintable(report));
+        QCOMPARE(desk.mark(), QStringLiteral("1"));
+        QCOMPARE(desk.server.requests().size(), 1);
+        QCOMPARE(desk.journalEntries().constFirst().state, JournalEntry::Finished);
     }
 
 private:
