@@ -348,7 +348,8 @@ private slots:
             small->fill();
         } else {
             locked.emplace(f.settings.path());
-            QVERIFY(locked->made());
+            if (!locked->made())
+                QSKIP("chattr +i does not work here");
         }
         f.insert(newInvoice(QStringLiteral("00000001"), QStringLiteral("2026-12-10 10:20:00.000")));
         f.insert(newInvoice(QStringLiteral("00000002"), QStringLiteral("2026-12-10 10:30:00.000")));

@@ -225,7 +225,8 @@ private slots:
 
         window.btnExportClick();
         QCOMPARE(boxes.shown.last().kind, MessageKind::Question);
-        QCOMPARE(boxes.shown.last().text, path + QStringLiteral("已经存在，其中是2009-01的数据，是否替换为2009-02的数据？"));
+        QCOMPARE(boxes.shown.last().text,
+                 path + QStringLiteral("已经存在，是否重新生成？？\n其中是2009-01的数据，将替换为2009-02的数据。"));
         QCOMPARE(readFileBytes(path), january);
         window.btnExportClick();
         QCOMPARE(boxes.shown.last().text, QStringLiteral("导出数据成功！"));

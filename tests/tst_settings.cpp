@@ -86,6 +86,28 @@ private slots:
         QCOMPARE(v.AutoPrint, true);
     }
 
+    // The offsets the renderer adds to every position: ten metres either way at most, so that
+    // the sums stay within an int; anything beyond reads as the fallback.
+    void offsetsAreBounded_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("ten metres right") << QByteArray("10000") << 10000;
+        QTest::newRow("ten metres left") << QByteArray("-10000") << -10000;
+        QTest::newRow("beyond") << QByteArray("10001") << 5;
+        QTest::newRow("the largest int, in hexadecimal") << QByteArray("0x7FFFFFFF") << 5;
+        QTest::newRow("the smallest int") << QByteArray("-2147483648") << 5;
+    }
+    void offsetsAreBounded()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, expected);
+        TempSettings settings;
+        settings.write("[Print]\r\nOffX=" + stored + "\r\nOffY=" + stored + "\r\n");
+        QCOMPARE(ReadOffX(5), expected);
+        QCOMPARE(ReadOffY(5), expected);
+    }
+
     void missingBarcodeLibraryStopsTheLoad()
     {
         TempSettings settings;

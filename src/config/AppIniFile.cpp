@@ -142,24 +142,31 @@ void TAppIniFile::WriteStrings(const QString &section, const QList<std::pair<QSt
     write(section, values, false);
 }
 
+void TAppIniFile::refuseWrite() const
+{
+    throw EIniFileError(QStringLiteral("Unable to write to %1").arg(m_fileName));
+}
+
 void TAppIniFile::CheckWritable()
 {
-    write(QString(), {}, true);
+    const QFileInfo info(m_fileName);
+    // No file yet: the write makes one, which the folder has to take.
+    if (!info.exists() && !FolderTakesFiles(info.absolutePath()))
+        refuseWrite();
+    if (info.exists())
+        write(QString(), {}, true);
 }
 
 void TAppIniFile::write(const QString &section, const QList<std::pair<QString, QString>> &values, bool evenUnchanged)
 {
-    const auto refuse = [this] {
-        throw EIniFileError(QStringLiteral("Unable to write to %1").arg(m_fileName));
-    };
     const QFileInfo info(m_fileName);
     if (info.exists() && !info.isFile())
-        refuse();
+        refuseWrite();
 
     // A file that is there but cannot be read would otherwise be replaced by the one new key.
     const std::optional<QByteArray> before = readFile(m_fileName);
     if (!before)
-        refuse();
+        refuseWrite();
     IniDocument document(*before);
     for (const auto &[key, value] : values)
         document.setValue(section, key, value);
@@ -167,7 +174,7 @@ void TAppIniFile::write(const QString &section, const QList<std::pair<QString, Q
         return; // the file holds these values already
     // A file without write permission for its owner is read-only, even to an administrator.
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
-        refuse();
+        refuseWrite();
 
     // Through a temporary file beside it; in a folder that takes no new files, in place.
     QString why = WriteWholeFile(m_fileName, document.bytes());
@@ -176,7 +183,7 @@ void TAppIniFile::write(const QString &section, const QList<std::pair<QString, Q
     else if (info.exists() && !FolderTakesFiles(info.absolutePath()))
         why = RewriteInPlace(m_fileName, document.bytes(), *before, rescueFolder());
     if (!why.isEmpty())
-        refuse();
+        refuseWrite();
 }
 
 void TAppIniFile::WriteInteger(const QString &section, const QString &key, int value)

@@ -53,14 +53,15 @@ public:
     void WriteString(const QString &section, const QString &key, const QString &value);
     // Several keys of one section in one rewrite of the file, in this order.
     void WriteStrings(const QString &section, const QList<std::pair<QString, QString>> &values);
-    // Writes the file's own content back the way a change is written: raises EIniFileError when
-    // the file would refuse a change now.
+    // Writes the file's own content back the way a change is written, or for a file not there
+    // yet tries its folder: raises EIniFileError when the file would refuse a change now.
     void CheckWritable();
     void WriteInteger(const QString &section, const QString &key, int value);
     void WriteBool(const QString &section, const QString &key, bool value);
 
 private:
     void write(const QString &section, const QList<std::pair<QString, QString>> &values, bool evenUnchanged);
+    [[noreturn]] void refuseWrite() const;
 
     QString m_fileName;
 };

@@ -4,7 +4,6 @@
 #include <limits>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -16,7 +15,6 @@
 #include "MessageBoxes.h"
 #include "TimeText.h"
 #include "Util.h"
-#include "WholeFile.h"
 #include "print/PDF417BarCode.h"
 
 namespace {
@@ -114,14 +112,27 @@ void WriteAutoPrint(bool on)
     AppSettings().AutoPrintKnown = true;
 }
 
+namespace {
+
+// An offset of ten metres moves the form off any sheet; beyond it a value is as unusable as one
+// that is no number, and the renderer's sums of positions and offsets stay within an int.
+int readOffset(const QString &key, int fallback)
+{
+    constexpr int MaxOffsetMillimetres = 10000;
+    const int value = Ini::ReadInteger(Section::Print, key, fallback);
+    return value >= -MaxOffsetMillimetres && value <= MaxOffsetMillimetres ? value : fallback;
+}
+
+} // namespace
+
 int ReadOffX(int fallback)
 {
-    return Ini::ReadInteger(Section::Print, QStringLiteral("OffX"), fallback);
+    return readOffset(QStringLiteral("OffX"), fallback);
 }
 
 int ReadOffY(int fallback)
 {
-    return Ini::ReadInteger(Section::Print, QStringLiteral("OffY"), fallback);
+    return readOffset(QStringLiteral("OffY"), fallback);
 }
 
 void WriteOffX(int mm)
@@ -249,14 +260,7 @@ void UseAuthenPwd(const QString &password)
 
 void CheckAuthenPwdWritable()
 {
-    const QString path = SettingsFilePath();
-    // No file yet: the write makes one, which the folder has to take.
-    if (!QFileInfo::exists(path)) {
-        if (!FolderTakesFiles(QFileInfo(path).absolutePath()))
-            throw EIniFileError(QStringLiteral("Unable to write to %1").arg(path));
-        return;
-    }
-    TAppIniFile(path).CheckWritable();
+    TAppIniFile().CheckWritable();
 }
 
 QString ReadPrintTemplateName()

@@ -73,7 +73,8 @@ void WriteInterTime(int seconds);
 int TimerIntervalMs(int seconds);
 bool ReadAutoPrint();
 void WriteAutoPrint(bool on);
-// Print offsets in millimetres; the fallback stands in for a missing or non-numeric value.
+// Print offsets in millimetres; the fallback stands in for a missing or non-numeric value, and
+// for one beyond ten metres either way.
 int ReadOffX(int fallback = 0);
 int ReadOffY(int fallback = 0);
 void WriteOffX(int mm);
@@ -100,8 +101,8 @@ void WriteAuthenPwd(const QString &password);
 // Makes the password the current one for this run without storing it; the buffer of the one it
 // replaces is wiped.
 void UseAuthenPwd(const QString &password);
-// Writes the stored password back as it stands, which changes nothing: raises EIniFileError when
-// the settings file, or its folder, would not take the next WriteAuthenPwd.
+// Raises EIniFileError when the settings file, or its folder, would not take the next
+// WriteAuthenPwd (TAppIniFile::CheckWritable).
 void CheckAuthenPwdWritable();
 
 // Name of the print template for the seller's tax office.

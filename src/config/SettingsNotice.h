@@ -9,7 +9,6 @@ class UnsavedSettingsNotice final
 public:
     // The first call shows the warning with the reason; later calls show nothing.
     void Tell(const QString &why);
-    bool Told() const { return m_told; }
 
 private:
     bool m_told = false;

@@ -29,7 +29,8 @@ constexpr char FieldLineWidth[] = "LineWidth";
 
 // Positions and sizes further than this from 0 are refused: ten metres is far beyond any form
 // (an A4 sheet is 210 x 297 mm), and within it every sum of a position, a size, the barcode's
-// shift and the operator's offsets, and its conversion to printer pixels, stays an int.
+// shift and the operator's offsets (bounded alike where they are read), and its conversion to
+// printer pixels, stays an int.
 constexpr int MaxMillimetres = 10000;
 
 struct DocFree {

@@ -83,14 +83,13 @@ void TfrmMKICData::btnExportClick()
         ShowWarning(QStringLiteral("请检测驱动器") + folder + QStringLiteral("是否就绪!"));
         return;
     }
-    // The old file is replaced only by a complete new one. One of another month is the question
-    // that says so: its name, of the day it was made, tells nothing of its month.
-    if (const QString held = ICDataFileMonth(name); !held.isEmpty() && held != m_month) {
-        if (!AskYesNo(QStringLiteral("%1已经存在，其中是%2的数据，是否替换为%3的数据？").arg(name, held, m_month)))
-            return;
-    } else if (QFile::exists(name) && !AskYesNo(name + QStringLiteral("已经存在，是否重新生成？？"))) {
+    // The old file is replaced only by a complete new one. For one of another month the question
+    // says so too: its name, of the day it was made, tells nothing of its month.
+    QString question = name + QStringLiteral("已经存在，是否重新生成？？");
+    if (const QString held = ICDataFileMonth(name); !held.isEmpty() && held != m_month)
+        question += QStringLiteral("\n其中是%1的数据，将替换为%2的数据。").arg(held, m_month);
+    if (QFile::exists(name) && !AskYesNo(question))
         return;
-    }
     MakeICData(name);
 }
 
