@@ -829,6 +829,43 @@ private slots:
             QVERIFY(readFileBytes(path) != "the earlier file");
     }
 
+    // An amount the database holds as no number: the list shows it as it is, and no form is
+    // printed with it, automatically or on demand, nor is it exported.
+    void amountThatIsNoNumberIsNeverPrintedOrExported()
+    {
+        Printing p;
+        DemoInvoice invoice = newInvoice(QStringLiteral("00000005"), QStringLiteral("2026-12-10 10:20:00.000"));
+        invoice.jshj = QStringLiteral("1,234.50");
+        p.insert(invoice);
+        const QString refused =
+            QStringLiteral("申报表未打印：发票代码 132000000001、发票号码 00000005 的价税合计“1,234.50”不是有效的金额");
+
+        p.prompt.answers = {Answer};
+        p.flow.AutoPrintNext();
+        QCOMPARE(p.boxes.lastText(), refused);
+        QCOMPARE(p.bookmark().issueTime, QStringLiteral("2026-12-10 10:15:00.000"));
+
+        p.list.Refresh();
+        p.list.current = 0;
+        QCOMPARE(p.list.model.Cell(0, InvoiceGridModel::colTotal), QStringLiteral("1,234.50"));
+        p.prompt.answers = {Answer};
+        p.flow.PrintSelectedDeclaration();
+        QCOMPARE(p.boxes.lastText(), refused);
+        QVERIFY(p.printers.pages.isEmpty());
+
+        QTemporaryDir out;
+        ScriptedBrowser browser;
+        browser.answer = out.path();
+        p.prompt.answers = {Answer};
+        try {
+            ExportRecord(p.seams(), browser, Seller());
+            QFAIL("exported");
+        } catch (const EConvertError &error) {
+            QCOMPARE(QStringLiteral("申报表未打印：") + error.text(), refused);
+        }
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
     // The faults of the exchange, at the automatic upload: each is said, nothing is marked, the
     // bookmark stays for the next tick, and the journal keeps what happened.
     void uploadFaultMatrix_data()

@@ -144,7 +144,12 @@ QString AmountText(const QVariant &value)
 QString AmountText(QStringView text)
 {
     const QString cents = CentsText(text);
-    return cents.isEmpty() ? QStringLiteral("0.00") : cents;
+    if (!cents.isEmpty())
+        return cents;
+    // A text that is no number stays as it is: shown as another amount, it would be printed and
+    // sent as that.
+    const QStringView trimmed = text.trimmed();
+    return trimmed.isEmpty() ? QStringLiteral("0.00") : trimmed.toString();
 }
 
 QString CentsText(QStringView decimal)

@@ -73,7 +73,8 @@ QString FieldText(const QVariant &value);
 // The issue day "yyyy-mm-dd" of an issue date (kprq) text, which may carry a time behind it.
 QStringView IssueDayText(QStringView kprq);
 
-// An amount as "%.2f"; no amount is 0.00.
+// An amount as "%.2f"; no amount (NULL, blanks) is 0.00, and a text that is no number stays as
+// it is, so that nothing takes it for an amount (InvoiceAmountCents refuses it).
 QString AmountText(const QVariant &value);
 QString AmountText(QStringView text);
 // A decimal text ("249299.80000000002", "2.4929980e+05") as "%.2f" writes an amount, rounded

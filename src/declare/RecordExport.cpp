@@ -10,6 +10,7 @@
 #include "config/Util.h"
 #include "config/WholeFile.h"
 #include "db/InvoiceGridModel.h"
+#include "db/InvoiceQuery.h"
 #include "db/PrintRecord.h"
 #include "reports/FolderBrowser.h"
 
@@ -54,6 +55,9 @@ QString ExportRecord(const DeclarationSeams &seams, FolderBrowser &browser, cons
     SetBuyer(rows, row, *answer);
     PrintRecord record = RecordOfRow(rows, row);
     SetBuyer(record, *answer); // as typed, not trimmed
+    // Raises, naming the invoice, for an amount the database holds as no number.
+    InvoiceAmountCents(record.Value(PrintRecord::jshj), record.Value(PrintRecord::fpdm),
+                       record.Value(PrintRecord::fphm));
 
     if (const QString why = WriteWholeFile(path, RecordExportText(record)); !why.isEmpty())
         throw AppError(QStringLiteral("不能写入文件 %1：%2").arg(QDir::toNativeSeparators(path), why));

@@ -10,6 +10,7 @@
 #include "config/AppIniFile.h"
 #include "config/GbkText.h"
 #include "config/Settings.h"
+#include "db/InvoiceQuery.h"
 
 #include <QDir>
 #include <QFontMetrics>
@@ -153,6 +154,8 @@ QString PrintFailureText(const PrintOutcome &outcome)
         return QStringLiteral("条码生成失败，申报表未打印：") + outcome.why;
     case PrintOutcome::BarcodeUnreadable:
         return QStringLiteral("条码校验失败，申报表未打印：") + outcome.why;
+    case PrintOutcome::AmountUnreadable:
+        return QStringLiteral("申报表未打印：") + outcome.why;
     }
     return {};
 }
@@ -172,6 +175,14 @@ PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &name
     if (!form.LoadTemplate(PrintTemplatePath(), ReadPrintTemplateName()))
         return {PrintOutcome::TemplateNotLoaded, QString()};
     form.Fill(values, names);
+    // An amount the invoicing database holds as no number is never printed, nor put in the
+    // barcode, as another amount.
+    const auto value = [&](const char *name) { return values.value(names.indexOf(QLatin1String(name))); };
+    try {
+        InvoiceAmountCents(value("jshj"), value("fpdm"), value("fphm"));
+    } catch (const EConvertError &error) {
+        return {PrintOutcome::AmountUnreadable, error.text()};
+    }
 
     // The job's paper and resolution are known before anything is painted; a job that is never
     // painted sends nothing to the printer.

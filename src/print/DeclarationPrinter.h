@@ -12,9 +12,9 @@ class TPDF417BarCode;
 
 // What became of one form.
 struct PrintOutcome {
-    enum Status { Printed, TemplateNotLoaded, NoBarcode, BarcodeUnreadable };
+    enum Status { Printed, TemplateNotLoaded, NoBarcode, BarcodeUnreadable, AmountUnreadable };
     Status status = Printed;
-    QString why; // NoBarcode and BarcodeUnreadable: the reason, for the operator
+    QString why; // NoBarcode, BarcodeUnreadable and AmountUnreadable: the reason, for the operator
 
     explicit operator bool() const { return status == Printed; }
 };
