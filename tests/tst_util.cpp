@@ -4,6 +4,7 @@
 #include "config/Util.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
@@ -229,6 +230,11 @@ private slots:
             QCOMPARE(holder.readAllStandardOutput().trimmed(), QByteArray("locked"));
         }
         writeFileBytes(path, content); // the holder's own file, cut in place
+        // Left from before: a file made this very moment may be a starting copy's.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite)
+                && file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        file.close();
         if (!readable)
             QFile::setPermissions(path, QFileDevice::Permissions());
 
@@ -250,6 +256,20 @@ private slots:
         QCOMPARE(second.readAllStandardOutput().trimmed(), QByteArray("refused"));
         second.kill();
         second.waitForFinished();
+    }
+
+    // A lock file made a moment ago, empty still, is a copy's that is starting: it is not taken
+    // over, so that two copies started together never both run.
+    void appMutexLeavesAStartingCopysLock()
+    {
+        const QString path = qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + LockName + QStringLiteral(".lock");
+        QFile::remove(path);
+        const auto remove = qScopeGuard([&] { QFile::remove(path); });
+        writeFileBytes(path, QByteArray());
+        std::unique_ptr<QLockFile> handle;
+        QVERIFY(!TUtil::CreateAppMutex(LockName, handle));
+        QVERIFY(!handle);
+        QCOMPARE(readFileBytes(path), QByteArray());
     }
 
     // A password's buffer is zeroed when no other copy shares it; a shared one is left to the

@@ -5,6 +5,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <ctime>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -73,8 +74,14 @@ bool removeUnheldLock(const QString &path)
     // A running copy keeps its lock file open without sharing deletion.
     return QFile::remove(path);
 #else
-    // A running copy holds an flock on its lock file (QLockFile takes one) until it ends.
+    // A copy starting at this moment has made its file and not yet written or locked it: a file
+    // this young is left to it.
+    constexpr time_t YoungestTakenOverSeconds = 5;
     const QByteArray name = QFile::encodeName(path);
+    struct stat named {};
+    if (::stat(name.constData(), &named) != 0 || ::time(nullptr) - named.st_mtime < YoungestTakenOverSeconds)
+        return false;
+    // A running copy holds an flock on its lock file (QLockFile takes one) until it ends.
     int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && errno == EACCES)
         fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
@@ -85,7 +92,10 @@ bool removeUnheldLock(const QString &path)
         return false;
 #endif
     }
-    const bool removed = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(name.constData()) == 0;
+    // The file locked is still the one of that name: nobody replaced it meanwhile.
+    struct stat held {};
+    const bool removed = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_ino == named.st_ino
+        && held.st_dev == named.st_dev && ::unlink(name.constData()) == 0;
     ::close(fd);
     return removed;
 #endif

@@ -16,8 +16,8 @@ void WriteBookmark(const IssueBookmark &bookmark);
 
 // Where the automatic steps of this run stand. The bookmark lives in memory as well as in the
 // settings file: an invoice handled once is never offered again in this run, whatever the file
-// does. The file is read afresh at each step, so that a bookmark set there by hand counts, as
-// long as it holds what this run last stored there.
+// does. While the file holds what this run last stored, it is read afresh at each step, so that
+// a bookmark set there by hand counts; once a store failed, the bookmark in memory decides.
 class AutomaticBookmark final
 {
 public:
