@@ -39,6 +39,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -505,6 +506,10 @@ private slots:
         f.list.current = 0;
         QCOMPARE(ExportRecord(f.seams(), browser, Seller()), QString());
         QCOMPARE(browser.titles, QStringList{QStringLiteral("请选择文件存储路径")});
+        // Nothing chosen yet: the browser starts in the user's documents, not the working folder.
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(browser.starts, QStringList{documents});
+        QCOMPARE(browser.startsExisted, QList<bool>{true});
         QVERIFY(f.prompt.requests.isEmpty());
         browser.answer = out.path();
         f.prompt.answers = {std::nullopt};
@@ -515,6 +520,7 @@ private slots:
 
         f.prompt.answers = {typed};
         const QString path = ExportRecord(f.seams(), browser, Seller());
+        QCOMPARE(browser.starts.last(), out.path()); // the folder chosen before
         QCOMPARE(path, out.filePath(QStringLiteral("13205810000_110101200801010_20261210101500000.dat")));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));

@@ -9,6 +9,7 @@
 #include "db/demo/InvoicingSchema.h"
 #include "reports/FolderBrowser.h"
 #include "reports/FrmMKICData.h"
+#include "reports/FrmSBSJ.h"
 #include "reports/ICData.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -235,6 +237,43 @@ private slots:
         // A file of its own month is asked about as before.
         window.btnExportClick();
         QCOMPARE(boxes.shown.last().text, path + QStringLiteral("已经存在，是否重新生成？？"));
+    }
+
+    // The browser starts in the folder last chosen through the program's browser, in this window or
+    // another, while it exists; else in the user's documents (made when missing).
+    void browserStartsInTheLastFolder_data()
+    {
+        QTest::addColumn<bool>("chosenBefore");
+        QTest::addColumn<bool>("removedSince");
+        QTest::newRow("nothing chosen yet") << false << false;
+        QTest::newRow("chosen before") << true << false;
+        QTest::newRow("chosen before, since removed") << true << true;
+    }
+    void browserStartsInTheLastFolder()
+    {
+        QFETCH(bool, chosenBefore);
+        QFETCH(bool, removedSince);
+        TempSettings settings;
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        TJdcConnection unused;
+        QTemporaryDir out;
+        const QString before = out.filePath(QStringLiteral("前次"));
+        QVERIFY(QDir().mkpath(before));
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        ScriptedBrowser browser;
+        FixedClock clock(QDateTime(QDate(2009, 3, 15), QTime(9, 0)));
+        TfrmMKICData window(unused, &browser, clock);
+        browser.answer = chosenBefore ? before : QString();
+        window.btnPathClick();
+        if (removedSince)
+            QVERIFY(QDir(before).removeRecursively());
+        browser.answer.clear();
+        TfrmSBSJ archive(unused, &browser, clock);
+        QVERIFY(!archive.MakeSBSJXml()); // cancelled
+        QCOMPARE(browser.starts, (QStringList{documents, chosenBefore && !removedSince ? before : documents}));
+        QCOMPARE(browser.startsExisted, (QList<bool>{true, true}));
+        QVERIFY(boxes.shown.isEmpty());
     }
 
     void windowWritesReplacesAndKeeps()

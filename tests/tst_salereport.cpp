@@ -236,6 +236,34 @@ private slots:
         QCOMPARE(boxes.shown.last().text, QStringLiteral("模板文件不存在！"));
     }
 
+    // The folder browser accepts only a folder that exists: the one it starts in is made first.
+    void browserStartsInTheReportFolderMadeForIt_data()
+    {
+        QTest::addColumn<QString>("stored"); // inside a temporary folder; empty: none stored
+        QTest::newRow("default beside the program") << QString();
+        QTest::newRow("stored folder since removed") << QStringLiteral("gone/报表/");
+    }
+    void browserStartsInTheReportFolderMadeForIt()
+    {
+        QFETCH(QString, stored);
+        TempSettings settings;
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        TJdcConnection unused;
+        ProgramFolder program;
+        QTemporaryDir out;
+        if (!stored.isEmpty())
+            WriteReportPath(out.filePath(stored));
+        const QString start = stored.isEmpty() ? program.dir.filePath(QStringLiteral("报表")) : out.filePath(stored);
+        ScriptedBrowser browser;
+        FixedClock clock(QDateTime(QDate(2008, 4, 10), QTime(9, 0)));
+        TfrmMKSaleReport window(unused, &browser, clock);
+        window.btnMakeRepClick(); // cancelled
+        QCOMPARE(browser.starts.size(), 1);
+        QCOMPARE(QDir::cleanPath(browser.starts[0]), QDir::cleanPath(start));
+        QCOMPARE(browser.startsExisted, QList<bool>{true});
+    }
+
     // The list a scheduled job made is the list the window finds and asks before it replaces:
     // one name and one place for both, whatever blanks the seller's name carries.
     void windowFindsTheListTheToolMade_data()

@@ -788,17 +788,17 @@ void TFrmMain::MenuItem1Click()
 
 void TFrmMain::btnMakeReportClick()
 {
-    ShowModalCentered<TfrmMKSaleReport>(*m_jdc, nullptr, *m_clock);
+    ShowModalCentered<TfrmMKSaleReport>(*m_jdc, m_folderBrowser, *m_clock);
 }
 
 void TFrmMain::N11Click()
 {
-    ShowModalCentered<TfrmMKICData>(*m_jdc, nullptr, *m_clock);
+    ShowModalCentered<TfrmMKICData>(*m_jdc, m_folderBrowser, *m_clock);
 }
 
 void TFrmMain::N18Click()
 {
-    ShowModalCentered<TfrmSBSJ>(*m_jdc, nullptr, *m_clock);
+    ShowModalCentered<TfrmSBSJ>(*m_jdc, m_folderBrowser, *m_clock);
 }
 
 void TFrmMain::N21Click()

@@ -68,6 +68,15 @@ QString ReadReportPath()
     return folder;
 }
 
+QString ReportPathToBrowse()
+{
+    const QString folder = ReadReportPath();
+    // Beside the program the default folder is not made until now; a stored folder that went
+    // away is made again. Where it cannot be made the browser opens elsewhere.
+    QDir().mkpath(folder);
+    return folder;
+}
+
 void WriteReportPath(const QString &folder)
 {
     QString path = folder;

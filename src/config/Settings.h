@@ -58,6 +58,9 @@ QString UserFilesFolder();
 // One accessor per key and direction. Writers raise EIniFileError when the file cannot be
 // written; those that also set a settings value leave it unchanged then.
 QString ReadReportPath();
+// ReadReportPath for the folder browser to start in, with the folder made when missing: a browser
+// cannot accept a folder that does not exist.
+QString ReportPathToBrowse();
 // [Other] ManualInput=1 shows "手工输入申报表" (barcode declaration) for dealers who type invoices in.
 bool ReadManualInput();
 // [Other] VerifyBarcode=0 prints forms without reading their barcode back first (default 1).

@@ -43,7 +43,7 @@ QString ExportRecord(const DeclarationSeams &seams, FolderBrowser &browser, cons
         return {};
     }
     const QString name = RecordExportName(seller.TaxAuthCode, seller.SellerTaxNo, seams.clock.now());
-    QString folder = browser.Browse(QStringLiteral("请选择文件存储路径"), QString());
+    QString folder = browser.BrowseFromLastFolder(QStringLiteral("请选择文件存储路径"));
     if (folder.isEmpty())
         return {};
     TUtil::IncludePathDelimiter(folder);

@@ -1,9 +1,22 @@
 #include "FolderBrowser.h"
 
-#include <QApplication>
-#include <QFileDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
-QString QtFolderBrowser::Browse(const QString &title, const QString &start)
+QString FolderBrowser::BrowseFromLastFolder(const QString &title)
 {
-    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, start);
+    const QString folder = Browse(title, StartFolder());
+    if (!folder.isEmpty())
+        m_lastFolder = folder;
+    return folder;
+}
+
+QString FolderBrowser::StartFolder() const
+{
+    if (!m_lastFolder.isEmpty() && QFileInfo(m_lastFolder).isDir())
+        return m_lastFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QDir().mkpath(documents);
+    return documents;
 }

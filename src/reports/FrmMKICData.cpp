@@ -64,7 +64,7 @@ void TfrmMKICData::FormShow()
 
 void TfrmMKICData::btnPathClick()
 {
-    QString folder = m_browser.Browse(QStringLiteral("请选择导出路径："), QString());
+    QString folder = m_browser.BrowseFromLastFolder(QStringLiteral("请选择导出路径："));
     if (folder.isEmpty())
         return;
     if (!folder.endsWith(QLatin1Char('\\')) && !folder.endsWith(QLatin1Char('/')))

@@ -128,7 +128,7 @@ void TfrmMKSaleReport::btnMakeRepClick()
         ShowWarning(QStringLiteral("模板文件不存在！"));
         return;
     }
-    const QString folder = m_browser.Browse(QStringLiteral("请选择文件存储路径"), ReadReportPath());
+    const QString folder = m_browser.Browse(QStringLiteral("请选择文件存储路径"), ReportPathToBrowse());
     if (folder.isEmpty())
         return;
     m_edtPath->setText(SaleReportFolder(folder));

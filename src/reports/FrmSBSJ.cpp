@@ -73,7 +73,7 @@ bool TfrmSBSJ::CheckSBSJMonth()
 
 bool TfrmSBSJ::MakeSBSJXml()
 {
-    const QString folder = m_browser.Browse(QStringLiteral("请选择文件存储路径"), QString());
+    const QString folder = m_browser.BrowseFromLastFolder(QStringLiteral("请选择文件存储路径"));
     if (folder.isEmpty())
         return false;
     // A failure's reason is the operator's to read: a folder that cannot be written, a database
