@@ -56,11 +56,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kerrowvantis.invalid/")
 # The libraries the programs link, found by dpkg-shlibdeps; then what is loaded at run time,
-# which no linker sees: Qt's ODBC and SQLite drivers, its platform plugins, the fonts, and the
-# authorities libcurl trusts for the tax server.
+# which no linker sees: Qt's ODBC and SQLite drivers, its platform plugins, its Chinese
+# translations for its own dialogs, the fonts, and the authorities libcurl trusts for the tax server.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-odbc, libqt6sql6-sqlite, qt6-qpa-plugins, unixodbc, fontconfig, fonts-arphic-uming, ca-certificates")
+    "libqt6sql6-odbc, libqt6sql6-sqlite, qt6-qpa-plugins, qt6-translations-l10n, unixodbc, fontconfig, fonts-arphic-uming, ca-certificates")
 # SQLite through ODBC is the data source of a demonstration; PostgreSQL's driver serves a server.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsqliteodbc")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "odbc-postgresql, cups")

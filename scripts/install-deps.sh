@@ -8,7 +8,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev libqt6sql6-odbc libqt6sql6-sqlite
+    qt6-base-dev libqt6sql6-odbc libqt6sql6-sqlite qt6-translations-l10n
     unixodbc-dev libsqliteodbc odbc-postgresql postgresql
     libssl-dev zlib1g-dev libxml2-dev libzip-dev
     libcurl4-openssl-dev openssl libfreexl-dev

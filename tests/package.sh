@@ -55,9 +55,10 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 
 # Every library the programs link comes from a package the package depends on, and what is
-# loaded at run time (Qt's drivers and platform plugins, the fonts, the authorities) is declared.
+# loaded at run time (Qt's drivers, platform plugins and translations, the fonts, the authorities)
+# is declared.
 depends=$(field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
-for needed in libqt6sql6-odbc libqt6sql6-sqlite qt6-qpa-plugins unixodbc fontconfig fonts-arphic-uming \
+for needed in libqt6sql6-odbc libqt6sql6-sqlite qt6-qpa-plugins qt6-translations-l10n unixodbc fontconfig fonts-arphic-uming \
     ca-certificates; do
     grep -qx "$needed" <<<"$depends" || fail "Depends lacks $needed"
 done

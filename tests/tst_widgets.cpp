@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "config/ModalDialogs.h"
+#include "config/QtTranslations.h"
 #include "config/Util.h"
 #include "config/WidgetMessageBoxes.h"
 
@@ -47,6 +48,29 @@ class TestWidgets : public QObject
     Q_OBJECT
 
 private slots:
+    // The program's start-up installs Qt's Chinese translations; the boxes below are made with them.
+    void initTestCase() { QVERIFY(InstallQtTranslations()); }
+
+    // Qt's own dialogs speak Chinese: the folder browser's "Look in:" and "&Choose", and the
+    // captions Qt gives standard buttons (the print dialog's, the folder browser's "Cancel").
+    void qtDialogsSpeakChinese_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("english");
+        QTest::addColumn<QString>("chinese");
+        QTest::newRow("folder browser, look in") << "QFileDialog" << "Look in:" << "查找范围：";
+        QTest::newRow("folder browser, choose") << "QFileDialog" << "&Choose" << "选择(&C)";
+        QTest::newRow("standard button, cancel") << "QPlatformTheme" << "Cancel" << "取消";
+        QTest::newRow("print preview, print") << "QPrintPreviewDialog" << "Print" << "打印";
+    }
+    void qtDialogsSpeakChinese()
+    {
+        QFETCH(QString, context);
+        QFETCH(QString, english);
+        QFETCH(QString, chinese);
+        QCOMPARE(QCoreApplication::translate(qPrintable(context), qPrintable(english)), chinese);
+    }
+
     void boxesHaveEnglishTitlesAndCaptions_data()
     {
         QTest::addColumn<int>("kind");
