@@ -140,18 +140,56 @@ private slots:
         QVERIFY(hint.isNull());
     }
 
-    void pasteAndInputMethodAreNotFiltered()
+    // Pasted text and input-method commits keep to the rule of the typed keys: what a key would
+    // not type is dropped, silently, and the caret stays behind what came in.
+    void pasteAndInputMethodKeepToTheRule_data()
     {
-        TNumberEdit edit;
-        QInputMethodEvent commit;
-        commit.setCommitString(QStringLiteral("汉字a."));
-        QApplication::sendEvent(&edit, &commit);
-        QCOMPARE(edit.text(), QStringLiteral("汉字a."));
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<QString>("initial");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("caretAfter");
+        QTest::newRow("pasted letters") << int(tInt) << true << "" << 0 << "12ab34" << "1234" << 4;
+        QTest::newRow("paste into the middle") << int(tInt) << true << "90" << 1 << "1a2" << "9120" << 3;
+        QTest::newRow("pasted minus at the start") << int(tInt) << true << "" << 0 << "x-1" << "-1" << 2;
+        QTest::newRow("pasted minus after a blank") << int(tInt) << true << "" << 0 << " -2 " << " -2 " << 4;
+        QTest::newRow("pasted minus after a digit") << int(tInt) << true << "5" << 1 << "-3" << "53" << 2;
+        QTest::newRow("pasted point in whole number") << int(tInt) << true << "" << 0 << "3.5" << "35" << 2;
+        QTest::newRow("pasted second point") << int(tFloat) << true << "3.5" << 3 << ".1" << "3.51" << 4;
+        QTest::newRow("input method, Chinese passes") << int(tInt) << false << "" << 0 << "汉字a." << "汉字" << 2;
+        QTest::newRow("input method, full-width digits and letters")
+            << int(tFloat) << false << "" << 0 << "１２３abc" << "１２３" << 3;
+    }
 
-        edit.clear();
-        QGuiApplication::clipboard()->setText(QStringLiteral("x-1"));
-        QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(edit.text(), QStringLiteral("x-1"));
+    void pasteAndInputMethodKeepToTheRule()
+    {
+        QFETCH(int, type);
+        QFETCH(bool, paste);
+        QFETCH(QString, initial);
+        QFETCH(int, caret);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QFETCH(int, caretAfter);
+        TNumberEdit edit;
+        edit.SetInputType(TNumberEditType(type));
+        edit.setText(initial);
+        edit.show();
+        edit.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&edit));
+        QTRY_COMPARE(QApplication::focusWidget(), &edit);
+        edit.setCursorPosition(caret);
+        if (paste) {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(input);
+            QApplication::sendEvent(QApplication::focusWidget(), &commit);
+        }
+        QCOMPARE(edit.text(), expected);
+        QCOMPARE(edit.cursorPosition(), caretAfter);
         QVERIFY(!edit.HintWindow());
     }
 

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -253,6 +254,59 @@ private slots:
             typeInto(edit, input);
         }
         QCOMPARE(edit->text(), expected);
+    }
+
+    // Pasted or committed by an input method, the postcode still holds digits only, so the
+    // length check sees what is stored and printed.
+    void postcodeKeepsDigitsHoweverTheyCome_data()
+    {
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("stored"); // empty: refused as too short
+        QTest::newRow("pasted letters") << true << "12ab34" << "1234" << "";
+        QTest::newRow("paste with letters between the digits") << true << "1a0b0c0d8e0f" << "100080" << "100080";
+        QTest::newRow("paste with a blank inside") << true << "100 080" << "100080" << "100080";
+        QTest::newRow("input method, letters") << false << "１２３abc" << "123" << "";
+        QTest::newRow("input method, full-width digits") << false << "１０００８０" << "100080" << "100080";
+    }
+
+    void postcodeKeepsDigitsHoweverTheyCome()
+    {
+        QFETCH(bool, paste);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QFETCH(QString, stored);
+        TestDatabase db(Backend::SQLite);
+        EnsureBuyerTable(db.connection());
+        RecordingMessageBoxes boxes;
+        ScopedMessageBoxes scope(boxes);
+        TfrmInputSBB dialog(db.connection());
+        QVERIFY(showFilled(dialog, QStringLiteral("北京"), QStringLiteral("010"), {}));
+        dialog.activateWindow();
+        dialog.PostcodeEdit()->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), dialog.PostcodeEdit());
+
+        if (paste) {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(input);
+            QApplication::sendEvent(QApplication::focusWidget(), &commit);
+        }
+        QCOMPARE(dialog.PostcodeEdit()->text(), expected);
+
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        if (stored.isEmpty()) {
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(boxes.shown.size(), 1);
+            QCOMPARE(boxes.shown[0].text, QStringLiteral("邮政编码只能是6位！"));
+            QVERIFY(storedRows(db.connection()).isEmpty());
+        } else {
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(storedRows(db.connection()), QStringList{"132000000001|00000001|身份证|北京|010|" + stored});
+        }
     }
 
     void enterMovesOnAndPostcodeEnterSaves_data() { AddBackendRows(); }

@@ -145,7 +145,8 @@ private slots:
         QTest::newRow("OffY empty, no file") << QByteArray() << "3" << "";
         QTest::newRow("OffX blanks") << stored << "  " << "2";
         QTest::newRow("minus alone") << stored << "-" << "2";
-        QTest::newRow("pasted text") << stored << "3" << "1a";
+        QTest::newRow("pasted Chinese text") << stored << "3" << "1汉";
+        QTest::newRow("blank inside") << stored << "1 2" << "2";
     }
 
     void adjustPrintRefusesMissingOffsets()

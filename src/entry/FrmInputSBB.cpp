@@ -17,6 +17,7 @@
 #include "config/MessageBoxes.h"
 #include "config/Util.h"
 #include "db/BuyerDetails.h"
+#include "entry/DigitValidator.h"
 
 namespace {
 
@@ -112,6 +113,8 @@ TfrmInputSBB::TfrmInputSBB(TJdcConnection &connection, QWidget *parent)
     m_edtDZ = lineEdit(this, "edtDZ", 100);
     m_edtDH = lineEdit(this, "edtDH", 50);
     m_edtYB = lineEdit(this, "edtYB", 6);
+    // Digits first, whether typed, pasted or committed by an input method; then the 6 bytes.
+    m_edtYB->setValidator(new TDigitValidator(TDigitValidator::Postcode, m_edtYB, m_edtYB->validator()));
     m_edtPQL = lineEdit(this, "edtPQL", 0);
     m_edtDZ->setMinimumWidth(260);
 

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include "entry/DigitValidator.h"
+
 namespace {
 
 // The character the key would type, or a null QChar for keys that type none. Ctrl with a
@@ -24,13 +26,16 @@ QChar typedCharacter(const QKeyEvent *event)
 
 TNumberEdit::TNumberEdit(QWidget *parent)
     : TEditEx(parent)
+    , m_validator(new TDigitValidator(TDigitValidator::Integer, this))
 {
     setFont(QFont(QStringLiteral("宋体"), 10));
+    setValidator(m_validator);
 }
 
 void TNumberEdit::SetInputType(TNumberEditType type)
 {
     m_inputType = type;
+    m_validator->SetKind(type == tFloat ? TDigitValidator::Decimal : TDigitValidator::Integer);
 }
 
 QWidget *TNumberEdit::HintWindow() const
@@ -47,9 +52,7 @@ bool TNumberEdit::accepts(QChar typed) const
         return true;
     if (typed == QLatin1Char('.') && m_inputType == tFloat && !current.contains(QLatin1Char('.')))
         return true;
-    // Only printable ASCII is policed; blanks, control keys and Chinese text pass.
-    const char16_t code = typed.unicode();
-    return code < u'!' || code > u'~' || (code >= u'0' && code <= u'9');
+    return !RefusedInNumber(typed);
 }
 
 void TNumberEdit::keyPressEvent(QKeyEvent *event)

@@ -4,13 +4,15 @@
 
 class QLabel;
 class QToolButton;
+class TDigitValidator;
 
 enum TNumberEditType { tInt, tFloat };
 
 // A field for a whole or decimal number. Typed keys other than digits, a leading "-" and,
 // for decimals, one "." are refused with a short hint under the field; blanks, control keys
-// and Chinese characters pass. Leaving the field completes a bare "." to "0.0".
-// Pasted text and input-method commits are not typed keys and are taken as they are.
+// and Chinese characters pass. Pasted text and input-method commits keep to the same rule:
+// what a key would not type is dropped from them. Leaving the field completes a bare "." to
+// "0.0".
 class TNumberEdit final : public TEditEx
 {
     Q_OBJECT
@@ -36,6 +38,7 @@ private:
     void freeHint();
 
     TNumberEditType m_inputType = tInt;
+    TDigitValidator *m_validator;
     QLabel *m_hint = nullptr; // child window, so it goes with the field
 };
 
