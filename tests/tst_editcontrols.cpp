@@ -180,14 +180,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&edit));
         QTRY_COMPARE(QApplication::focusWidget(), &edit);
         edit.setCursorPosition(caret);
-        if (paste) {
-            QGuiApplication::clipboard()->setText(input);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(input);
-            QApplication::sendEvent(QApplication::focusWidget(), &commit);
-        }
+        enterIntoFocus(input, paste);
         QCOMPARE(edit.text(), expected);
         QCOMPARE(edit.cursorPosition(), caretAfter);
         QVERIFY(!edit.HintWindow());

@@ -287,14 +287,7 @@ private slots:
         dialog.PostcodeEdit()->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), dialog.PostcodeEdit());
 
-        if (paste) {
-            QGuiApplication::clipboard()->setText(input);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(input);
-            QApplication::sendEvent(QApplication::focusWidget(), &commit);
-        }
+        enterIntoFocus(input, paste);
         QCOMPARE(dialog.PostcodeEdit()->text(), expected);
 
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);

@@ -4,12 +4,29 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QString>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+
+// Text entered into the widget that has the focus the way a person enters it without typing
+// key by key: pasted with Ctrl+V, or committed by an input method.
+inline void enterIntoFocus(const QString &text, bool paste)
+{
+    if (paste) {
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(QApplication::focusWidget(), &commit);
+    }
+}
 
 // Runs action on the modal box or dialog once it is up.
 inline void whenModal(std::function<void(QWidget *)> action)
