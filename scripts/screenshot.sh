@@ -10,7 +10,7 @@ out=$(realpath -m "${1:-$top/build/screenshots}")
 mkdir -p "$out"
 
 "$top/scripts/install-deps.sh" xvfb xauth imagemagick
-[ -x "$top/build/bin/Kerrowvantis" ] || "$top/scripts/build.sh"
+[ -x "$top/build/bin/Kerrowvantis" ] || BUILD_TARGET=program "$top/scripts/build.sh"
 
 for mode in 1 2; do
     folder=$(mktemp -d)

@@ -519,9 +519,14 @@ private slots:
         QCOMPARE(f.list.model.Cell(0, InvoiceGridModel::colAddress), QString());
 
         f.prompt.answers = {typed};
+        const qsizetype boxesBefore = f.boxes.shown.size();
         const QString path = ExportRecord(f.seams(), browser, Seller());
         QCOMPARE(browser.starts.last(), out.path()); // the folder chosen before
         QCOMPARE(path, out.filePath(QStringLiteral("13205810000_110101200801010_20261210101500000.dat")));
+        // Written, and said so with the file's place, as every writer of the program does.
+        QCOMPARE(f.boxes.shown.size(), boxesBefore + 1);
+        QCOMPARE(f.boxes.shown.last().kind, MessageKind::Information);
+        QCOMPARE(f.boxes.lastText(), QStringLiteral("导出成功：") + QDir::toNativeSeparators(path));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
@@ -552,8 +557,10 @@ private slots:
         // A folder that is not there: the reason is raised, no file anywhere.
         browser.answer = out.filePath(QStringLiteral("gone"));
         f.prompt.answers = {typed};
+        const qsizetype boxesBeforeFailure = f.boxes.shown.size();
         QVERIFY_THROWS_EXCEPTION(AppError, ExportRecord(f.seams(), browser, Seller()));
         QVERIFY(!QFileInfo::exists(browser.answer));
+        QCOMPARE(f.boxes.shown.size(), boxesBeforeFailure);
     }
 
     // The invoicing database going away at the worst moments (PostgreSQL, whose sessions can be

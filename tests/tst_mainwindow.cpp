@@ -681,9 +681,12 @@ private slots:
         }
         QVERIFY(item && item->isVisible());
         item->trigger();
-        QVERIFY2(f.boxes.shown.isEmpty(), f.boxes.shown.isEmpty() ? "" : qPrintable(f.boxes.shown[0].text));
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files),
-                 QStringList{QStringLiteral("13205810000_110101200801010_20261210101500250.dat")});
+        const QString name = QStringLiteral("13205810000_110101200801010_20261210101500250.dat");
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{name});
+        // No error, only the word that the file is there, and where.
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QCOMPARE(f.boxes.shown[0].kind, MessageKind::Information);
+        QCOMPARE(f.boxes.shown[0].text, QStringLiteral("导出成功：") + QDir::toNativeSeparators(out.filePath(name)));
         QCOMPARE(f.window->GridModel()->Cell(0, InvoiceGridModel::colAddress), QStringLiteral("常熟"));
     }
 

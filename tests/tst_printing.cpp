@@ -28,6 +28,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -484,6 +485,56 @@ private slots:
         const QList<PdfSymbol> symbols = PdfSymbolsOn(QImage(folder.dir.filePath(QStringLiteral("page.png"))));
         QCOMPARE(symbols.size(), 1);
         QCOMPARE(symbols[0].bytes, Gbk::encode(BarcodePayload(values)));
+    }
+
+    // A form's job is titled by its invoice in ASCII, so a queue lists it and a PDF printer
+    // names its file by the invoice; the preview's print carries the same title.
+    void printJobIsNamedByTheInvoice_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("invoice") << "132000000001" << "00012345" << "Kerrowvantis 132000000001-00012345";
+        QTest::newRow("padded cells") << " 132000000002" << "00000007 " << "Kerrowvantis 132000000002-00000007";
+        QTest::newRow("no ASCII kept but letters and digits")
+            << QStringLiteral("代码1320/01") << QStringLiteral("号码：A0１") << "Kerrowvantis 132001-A0";
+    }
+
+    void printJobIsNamedByTheInvoice()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, number);
+        QFETCH(QString, title);
+        TempSettings settings;
+        ProgramFolder folder(shippedTemplate());
+        TPDF417BarCode barcode(Dll);
+        QStringList values = fullRecord();
+        values[PrintRecord::fpdm] = code;
+        values[PrintRecord::fphm] = number;
+
+        ImagePrinters images(Dpi, TopOffset);
+        QVERIFY(PrintDeclaration(values, PrintRecord::FieldNames(), images, &barcode));
+        QCOMPARE(images.requests.size(), 1);
+        QCOMPARE(images.requests[0].jobName, title);
+
+        const QString pdf = folder.dir.filePath(QStringLiteral("form.pdf"));
+        PdfPrinters printers(pdf);
+        QVERIFY(PrintDeclaration(values, PrintRecord::FieldNames(), printers, &barcode));
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY2(info.waitForFinished(60000) && info.exitCode() == 0, "pdfinfo (poppler-utils) did not run");
+        const QStringList lines = QString::fromUtf8(info.readAllStandardOutput()).split(QLatin1Char('\n'));
+        const QStringList titles = lines.filter(QRegularExpression(QStringLiteral("^Title:")));
+        QCOMPARE(titles.size(), 1);
+        QCOMPARE(titles[0].mid(6).trimmed(), title);
+
+        QPrinter previewed(QPrinter::HighResolution);
+        previewed.setOutputFormat(QPrinter::PdfFormat);
+        previewed.setOutputFileName(folder.dir.filePath(QStringLiteral("previewed.pdf")));
+        ApplyPageRequest(previewed, *DeclarationPage());
+        QCOMPARE(previewed.docName(), QStringLiteral("Kerrowvantis"));
+        QVERIFY(PaintDeclaration(previewed, values, PrintRecord::FieldNames(), images, &barcode));
+        QCOMPARE(previewed.docName(), title);
     }
 
     void automaticPrinting_data() { AddBackendRows(); }

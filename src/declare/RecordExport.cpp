@@ -61,5 +61,6 @@ QString ExportRecord(const DeclarationSeams &seams, FolderBrowser &browser, cons
 
     if (const QString why = WriteWholeFile(path, RecordExportText(record)); !why.isEmpty())
         throw AppError(QStringLiteral("不能写入文件 %1：%2").arg(QDir::toNativeSeparators(path), why));
+    ShowInfo(QStringLiteral("导出成功：") + QDir::toNativeSeparators(path));
     return path;
 }

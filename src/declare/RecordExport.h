@@ -23,6 +23,6 @@ QByteArray RecordExportText(const PrintRecord &record);
 
 // Asks for the folder and the details of the selected row, writes the details back into the
 // row and the file into the folder, through a temporary file, so that a failed write leaves
-// none. The path written, or empty when there was no row or the operator cancelled. Raises
-// AppError when the file cannot be written.
+// none, and says where it went ("导出成功：" and the path). The path written, or empty when
+// there was no row or the operator cancelled. Raises AppError when the file cannot be written.
 QString ExportRecord(const DeclarationSeams &seams, FolderBrowser &browser, const SellerValues &seller);

@@ -160,12 +160,30 @@ QString PrintFailureText(const PrintOutcome &outcome)
     return {};
 }
 
+QString DeclarationJobName(const QString &invoiceCode, const QString &invoiceNumber)
+{
+    const auto ascii = [](const QString &text) {
+        QString kept;
+        for (const QChar c : text) {
+            if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+                || (c >= QLatin1Char('a') && c <= QLatin1Char('z')))
+                kept.append(c);
+        }
+        return kept;
+    };
+    const QString code = ascii(invoiceCode);
+    const QString number = ascii(invoiceNumber);
+    if (code.isEmpty() && number.isEmpty())
+        return QStringLiteral("Kerrowvantis");
+    return QStringLiteral("Kerrowvantis %1-%2").arg(code, number);
+}
+
 std::optional<PageRequest> DeclarationPage()
 {
     TPrintTemplate form;
     if (!form.LoadTemplate(PrintTemplatePath(), ReadPrintTemplateName()))
         return std::nullopt;
-    return PageRequest{form.PageWidth, form.PageHeight, form.PrintWay};
+    return PageRequest{form.PageWidth, form.PageHeight, form.PrintWay, QString()}; // no invoice: the program's name
 }
 
 PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &names, Printers &printers,
@@ -186,7 +204,8 @@ PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &name
 
     // The job's paper and resolution are known before anything is painted; a job that is never
     // painted sends nothing to the printer.
-    const std::unique_ptr<PrintJob> job = printers.Begin({form.PageWidth, form.PageHeight, form.PrintWay});
+    const std::unique_ptr<PrintJob> job = printers.Begin(
+        {form.PageWidth, form.PageHeight, form.PrintWay, DeclarationJobName(value("fpdm"), value("fphm"))});
     PrintOutcome outcome;
     const QImage symbol = DeclarationBarcode(values, job->DpiX(), job->DpiY(), barcode, &outcome);
     if (symbol.isNull())

@@ -35,6 +35,11 @@ PrintOutcome PrintDeclaration(const QStringList &values, const QStringList &name
 QImage DeclarationBarcode(const QStringList &values, int dpiX, int dpiY, const TPDF417BarCode *barcode,
                           PrintOutcome *outcome);
 
+// The title of a form's print job, by which a queue or a PDF printer's file names the invoice:
+// "Kerrowvantis", the invoice code, "-" and the number, in ASCII letters and digits only, as
+// queues and file names take them.
+QString DeclarationJobName(const QString &invoiceCode, const QString &invoiceNumber);
+
 // What the operator is told of a form that was not printed; empty for one that was.
 QString PrintFailureText(const PrintOutcome &outcome);
 

@@ -13,6 +13,9 @@ struct PageRequest {
     int widthMm = 0;
     int heightMm = 0;
     QString printWay; // "0" portrait, "1" landscape, anything else keeps the printer's
+    // The job's title in the print queue, which a PDF printer names its file by; empty: the
+    // program's name.
+    QString jobName;
 };
 
 // One page being printed: the device to paint on with the printer's figures. The job ends

@@ -15,7 +15,7 @@ void ApplyPageRequest(QPrinter &printer, const PageRequest &page)
         printer.setPageOrientation(QPageLayout::Portrait);
     else if (page.printWay == QLatin1String("1"))
         printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setDocName(QStringLiteral("车辆基本信息表"));
+    printer.setDocName(page.jobName.isEmpty() ? QStringLiteral("Kerrowvantis") : page.jobName);
 }
 
 QPrinterJob::QPrinterJob(const PageRequest &page, const std::function<void(QPrinter &)> &prepare)
