@@ -82,6 +82,14 @@ int runAsCopy(int argc, char *argv[])
     return result;
 }
 
+// Core files off beyond recall for this process and so for what it starts.
+bool coreFilesOffForGood()
+{
+    rlimit here{};
+    getrlimit(RLIMIT_CORE, &here);
+    return here.rlim_max == 0;
+}
+
 // Lets the started process write core files as far as this one may: ctest may start everything
 // with them off already, and the program has to turn them off itself.
 void allowCoreFiles(QProcess &process)
@@ -278,18 +286,12 @@ private slots:
     // program starts over it, and keeps core files off, since a core would hold the password.
     void programStartsOverAnEmptyLockWithoutCoreFiles()
     {
-        rlimit here{};
-        getrlimit(RLIMIT_CORE, &here);
-        if (here.rlim_max == 0)
+        if (coreFilesOffForGood())
             QSKIP("core files are off for good here; nothing shows that the program turns them off");
         QTemporaryDir folder;
         copyProgram(folder);
         writeFileBytes(LockPath, QByteArray());
-        // Left by a crash a minute ago: a younger one may be a starting copy's.
-        QFile lock(LockPath);
-        QVERIFY(lock.open(QIODevice::ReadWrite)
-                && lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
-        lock.close();
+        QVERIFY(makeFileOlder(LockPath, 60)); // left by a crash: a younger one may be a starting copy's
         QProcess program;
         allowCoreFiles(program);
         program.setProgram(folder.filePath(QStringLiteral("Kerrowvantis")));
@@ -313,9 +315,7 @@ private slots:
 
     void reportToolTurnsCoreFilesOff()
     {
-        rlimit here{};
-        getrlimit(RLIMIT_CORE, &here);
-        if (here.rlim_max == 0)
+        if (coreFilesOffForGood())
             QSKIP("core files are off for good here; nothing shows that the tool turns them off");
         QProcess copy;
         allowCoreFiles(copy);

@@ -4,7 +4,6 @@
 #include "config/Util.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
@@ -231,10 +230,7 @@ private slots:
         }
         writeFileBytes(path, content); // the holder's own file, cut in place
         // Left from before: a file made this very moment may be a starting copy's.
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite)
-                && file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
-        file.close();
+        QVERIFY(makeFileOlder(path, 60));
         if (!readable)
             QFile::setPermissions(path, QFileDevice::Permissions());
 

@@ -4,6 +4,7 @@
 #include "config/Settings.h"
 #include "config/TimeText.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -136,6 +137,13 @@ QByteArray readFileBytes(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+bool makeFileOlder(const QString &path, int seconds)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite)
+        && file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime);
 }
 
 void writeFileBytes(const QString &path, const QByteArray &bytes)

@@ -112,6 +112,8 @@ private:
 };
 
 QByteArray readFileBytes(const QString &path);
+// Gives the file a modification time that many seconds ago; false when it could not.
+bool makeFileOlder(const QString &path, int seconds);
 // The bytes inside one gzip member, read with zlib's own gzip reader; "<not a gzip member>" when
 // it is not one whole member (so that no input, the empty one included, matches by accident).
 QByteArray Gunzip(const QByteArray &member);
